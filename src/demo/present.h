@@ -1,0 +1,20 @@
+// Presentation: the grey palette and the copy of a Canvas into the 16-bit screen.
+#pragma once
+#include <cstdint>
+
+struct SDL_Surface;
+
+constexpr int screen_width = 320;
+constexpr int screen_height = 240;
+constexpr int screen_bits = 16;
+constexpr int screen_canvas_top = 20; // black bands above and below the Canvas
+
+extern uint16_t grey_palette[256];
+
+// Entry i maps grey clamp(i * step - offset) through the screen's pixel format.
+void make_grey_palette(SDL_Surface *screen, int step, int offset);
+// Copies a Canvas through the palette into screen rows 20..219 of 16-bit pixels whose rows are
+// pitch bytes apart.
+void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas);
+// Locks, copies, unlocks and flips.
+void present_frame(SDL_Surface *screen, const uint8_t *canvas);

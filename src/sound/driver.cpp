@@ -1,0 +1,96 @@
+// Driver selection, the SoundDriver hooks and the voice-operation table.
+#include "sound/driver.h"
+#include "sound/mixer.h"
+
+namespace {
+
+int idle_set_sample(int, const int8_t *, uint32_t, uint32_t, uint32_t, int) { return 1; }
+void idle_int(int) {}
+void idle_offset(uint32_t) {}
+void do_nothing() {}
+void sdl_driver_init() { snd_reset(snd_output_rate); }
+
+constexpr int device_channels = 1;
+
+int open_sdl_driver(int rate)
+{
+    const int format = rate <= snd_rate_high - 1 ? snd_format_u8 : snd_format_s16lsb;
+    snd_output_rate = rate;
+    if (!snd_audio_device.open(rate, format, device_channels, snd_device_samples)) {
+        snd_driver_error = "SDL audio error";
+        return 0;
+    }
+    drv_init = sdl_driver_init;
+    drv_start = do_nothing;
+    snd_voice_ops = snd_mixer_ops;
+    snd_driver_name = snd_sdl_driver_name;
+    return 1;
+}
+
+void open_silent_driver()
+{
+    drv_init = do_nothing;
+    drv_start = do_nothing;
+    snd_voice_ops = snd_mixer_ops;
+    snd_driver_name = snd_silent_driver_name;
+}
+
+constexpr int selection_master_level = 64;
+
+} // namespace
+
+const SndVoiceOps snd_idle_ops = {idle_set_sample, idle_int, idle_int, idle_int, idle_int,
+                                  idle_int,        idle_offset, idle_int, idle_int};
+const SndVoiceOps snd_mixer_ops = {snd_set_sample, snd_select_voice, snd_play_sample,
+                                   snd_set_period, snd_set_volume,   snd_set_pan,
+                                   snd_set_position, snd_set_master_volume, snd_set_voices};
+SndVoiceOps snd_voice_ops = snd_idle_ops;
+
+int snd_sound_mode = snd_mode_silent;
+int snd_output_rate = snd_rate_high;
+const char *snd_driver_name = "";
+const char *snd_driver_error = "";
+void (*drv_init)() = do_nothing;
+void (*drv_start)() = do_nothing;
+const char *const snd_sdl_driver_name = "SDL audio";
+const char *const snd_silent_driver_name = "Super Vek NoSound Device 2.0c";
+
+int snd_choose_driver() { return snd_choose_driver_from(stdin, stdout); }
+
+int snd_choose_driver_from(FILE *in, FILE *out)
+{
+    std::fputs("\n", out);
+    std::fflush(out);
+    // The word is read with a width so a long answer cannot overrun the buffer.
+    char word[snd_answer_bytes] = "";
+    if (std::fscanf(in, "%99s", word) != 1) word[0] = '\0';
+    static_assert(snd_answer_bytes == 100, "the scanf width above is one less than the buffer");
+
+    int ok = 0;
+    switch (word[0]) {
+    case '1':
+        snd_sound_mode = snd_mode_u8_22050;
+        ok = open_sdl_driver(snd_rate_low);
+        break;
+    case '2':
+        snd_sound_mode = snd_mode_s16_44100;
+        ok = open_sdl_driver(snd_rate_high);
+        break;
+    case '0':
+        snd_sound_mode = snd_mode_silent;
+        open_silent_driver();
+        ok = 1;
+        break;
+    default: break;
+    }
+    if (!ok) {
+        // The replayer must still run from the timer so the pictures follow the song.
+        std::fputs("quellbrand: no usable sound device, running without sound\n", stderr);
+        snd_sound_mode = snd_mode_silent;
+        open_silent_driver();
+    }
+    drv_init();
+    snd_voice_ops.set_master_volume(selection_master_level);
+    drv_start();
+    return ok;
+}

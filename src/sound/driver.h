@@ -1,0 +1,69 @@
+// Sound drivers: the driver menu, the SoundDriver hooks, the voice-operation table and ticks.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+// The mixer's operations as the player reaches them. Never empty: before a driver is chosen every
+// entry does nothing.
+struct SndVoiceOps {
+    int (*set_sample)(int slot, const int8_t *data, uint32_t length, uint32_t loop_start,
+                      uint32_t loop_end, int loop_flag);
+    void (*select_voice)(int voice);
+    void (*play_sample)(int slot);
+    void (*set_period)(int period);
+    void (*set_volume)(int volume);
+    void (*set_pan)(int pan);
+    void (*set_position)(uint32_t offset);
+    void (*set_master_volume)(int level);
+    void (*set_voices)(int count);
+};
+extern SndVoiceOps snd_voice_ops;
+extern const SndVoiceOps snd_idle_ops;  // the empty table: every operation does nothing
+extern const SndVoiceOps snd_mixer_ops; // what both drivers install
+
+// Sound modes.
+constexpr int snd_mode_silent = 0;
+constexpr int snd_mode_u8_22050 = 1;
+constexpr int snd_mode_s16_44100 = 2;
+constexpr int snd_rate_low = 22050;
+constexpr int snd_rate_high = 44100;
+constexpr int snd_format_u8 = 0x0008;
+constexpr int snd_format_s16lsb = 0x8010;
+constexpr int snd_device_samples = 2048;
+constexpr int snd_answer_bytes = 100;
+
+extern int snd_sound_mode;
+extern int snd_output_rate;
+extern const char *snd_driver_name;
+extern const char *snd_driver_error;
+extern void (*drv_init)();
+extern void (*drv_start)();
+
+extern const char *const snd_sdl_driver_name;
+extern const char *const snd_silent_driver_name;
+
+// The audio device underneath the SDL driver and the silent driver's timer.
+struct SndAudioDevice {
+    int (*open)(int freq, int format, int channels, int samples); // 1 when open, paused
+    void (*pause)(int paused);
+    void (*start_timer)(int milliseconds); // calls snd_timer_callback at that interval
+};
+extern SndAudioDevice snd_audio_device;
+extern const SndAudioDevice snd_sdl_audio_device;
+
+// Prints an empty line, reads one word, opens the driver its first character picks. When the
+// answer is not 0, 1 or 2 or the device cannot be opened, the silent driver is installed and 0
+// returned.
+int snd_choose_driver();
+int snd_choose_driver_from(FILE *in, FILE *out);
+
+// Tick scheduling.
+void snd_set_tick_handler(void (*tick)());
+void snd_start(int tick_rate);
+void snd_audio_callback(void *userdata, uint8_t *stream, int len);
+uint32_t snd_timer_callback(uint32_t interval);
+int snd_samples_per_tick();
+int snd_tick_carry();
+
+// Back to program start: no driver, empty table, no scheduling.
+void snd_driver_clear();

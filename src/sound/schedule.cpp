@@ -1,0 +1,87 @@
+// Tick scheduling: replayer ticks placed at exact sample positions in the audio stream.
+#include "sound/driver.h"
+#include "sound/mixer.h"
+
+namespace {
+
+int tick_rate = 0;
+int milliseconds_per_tick = 0;
+int tick_carry = 0;
+void (*tick_handler)() = nullptr;
+
+void run_tick()
+{
+    if (tick_handler) tick_handler();
+}
+
+} // namespace
+
+void snd_set_tick_handler(void (*tick)()) { tick_handler = tick; }
+
+int snd_samples_per_tick()
+{
+    if (tick_rate <= 0) return 0;
+    return (snd_sound_mode == snd_mode_u8_22050 ? snd_rate_low : snd_rate_high) / tick_rate;
+}
+
+int snd_tick_carry() { return tick_carry; }
+
+void snd_start(int rate)
+{
+    tick_rate = rate;
+    milliseconds_per_tick = 1000 / rate;
+    if (snd_sound_mode != snd_mode_silent)
+        snd_audio_device.pause(0);
+    else
+        snd_audio_device.start_timer(milliseconds_per_tick);
+}
+
+uint32_t snd_timer_callback(uint32_t interval)
+{
+    if (snd_sound_mode == snd_mode_silent) run_tick();
+    return interval;
+}
+
+void snd_audio_callback(void *, uint8_t *stream, int len)
+{
+    int n, bytes_per_sample, sixteen_bit;
+    if (snd_sound_mode == snd_mode_u8_22050) {
+        n = len;
+        bytes_per_sample = 1;
+        sixteen_bit = 0;
+    } else if (snd_sound_mode == snd_mode_s16_44100) {
+        n = len / 2;
+        bytes_per_sample = 2;
+        sixteen_bit = 1;
+    } else {
+        return;
+    }
+    const int s = snd_samples_per_tick();
+    if (s <= 0) return; // not started
+    int fill = 0;
+    if (tick_carry != 0) {
+        snd_mix(stream, tick_carry, sixteen_bit);
+        fill = tick_carry;
+    }
+    while (fill + s <= n) {
+        run_tick();
+        snd_mix(stream + fill * bytes_per_sample, s, sixteen_bit);
+        fill += s;
+    }
+    run_tick();
+    snd_mix(stream + fill * bytes_per_sample, n - fill, sixteen_bit);
+    tick_carry = s - (n - fill);
+}
+
+void snd_driver_clear()
+{
+    snd_voice_ops = snd_idle_ops;
+    snd_sound_mode = snd_mode_silent;
+    snd_output_rate = snd_rate_high;
+    snd_driver_name = "";
+    snd_driver_error = "";
+    tick_rate = 0;
+    milliseconds_per_tick = 0;
+    tick_carry = 0;
+    tick_handler = nullptr;
+}

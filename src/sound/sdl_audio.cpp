@@ -1,0 +1,38 @@
+// The SDL side of the sound drivers: the audio device and the silent driver's timer.
+#include "sound/driver.h"
+
+#include <SDL.h>
+
+namespace {
+
+SDL_AudioSpec audio_spec;
+
+void audio_callback(void *userdata, Uint8 *stream, int len) { snd_audio_callback(userdata, stream, len); }
+
+Uint32 timer_callback(Uint32 interval) { return snd_timer_callback(interval); }
+
+int sdl_open(int freq, int format, int channels, int samples)
+{
+    audio_spec.freq = freq;
+    audio_spec.format = (Uint16)format;
+    audio_spec.channels = (Uint8)channels;
+    audio_spec.samples = (Uint16)samples;
+    audio_spec.callback = audio_callback;
+    audio_spec.userdata = nullptr;
+    return SDL_OpenAudio(&audio_spec, nullptr) < 0 ? 0 : 1;
+}
+
+void sdl_pause(int paused) { SDL_PauseAudio(paused); }
+
+void sdl_start_timer(int milliseconds)
+{
+    SDL_Init(SDL_INIT_TIMER);
+    SDL_SetTimer((Uint32)milliseconds, timer_callback);
+}
+
+static_assert(snd_format_u8 == AUDIO_U8 && snd_format_s16lsb == AUDIO_S16LSB, "SDL formats");
+
+} // namespace
+
+const SndAudioDevice snd_sdl_audio_device = {sdl_open, sdl_pause, sdl_start_timer};
+SndAudioDevice snd_audio_device = snd_sdl_audio_device;
