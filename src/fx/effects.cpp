@@ -67,6 +67,21 @@ void fx_block_glow(uint8_t *canvas, int n, int gain, int bias)
     }
 }
 
+// 13 t t + 1000 + 500 sin t, truncated, modulo the blotch area. While the sum is exact in a double
+// it is computed as written; beyond that (days of demo time) the same sum is taken modulo the area.
+static int blotch_position(int t)
+{
+    constexpr int64_t exact_limit = 25000000; // 13 t t + 1000 stays below 2^53
+    const double wobble = 500.0 * std::sin((double)t);
+    if (t <= exact_limit) {
+        const int64_t tt = (int64_t)t * t;
+        return (int)((int64_t)((double)(13 * tt + 1000) + wobble) % blotch_area);
+    }
+    const int64_t r = t % blotch_area;
+    const int64_t base = (13 * (r * r % blotch_area) + 1000) % blotch_area;
+    return (int)(((base + (int64_t)std::floor(wobble)) % blotch_area + blotch_area) % blotch_area);
+}
+
 void fx_film_damage(uint8_t *canvas, int t)
 {
     // 64-bit products keep every value below the 32-bit limit unchanged and stay defined past it.
@@ -82,8 +97,7 @@ void fx_film_damage(uint8_t *canvas, int t)
         const int y = (int)((x + 17 * (int64_t)t + 10 * j) % canvas_height);
         canvas[y * canvas_width + x] >>= 1;
     }
-    const int64_t p = (int64_t)((double)(13 * tt + 1000) + 500.0 * std::sin((double)t));
-    const int position = (int)(p % blotch_area);
+    const int position = blotch_position(t);
     const uint8_t *mask = blotch_mask[t % 3 == 0 ? 0 : 1];
     for (int r = 0; r < blotch_side; ++r)
         for (int c = 0; c < blotch_side; ++c)

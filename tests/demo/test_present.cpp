@@ -1,0 +1,108 @@
+// The grey palette through a real 16-bit pixel format, and the Canvas copy into the screen.
+#include "demo/present.h"
+#include "fx/canvas.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+SDL_Surface *rgb565()
+{
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height, screen_bits, 0xf800,
+                                0x07e0, 0x001f, 0);
+}
+
+uint16_t map565(int g) { return (uint16_t)(((g >> 3) << 11) | ((g >> 2) << 5) | (g >> 3)); }
+
+TEST(Palette, StepOneIsTheGreyRamp)
+{
+    SDL_Surface *s = rgb565();
+    ASSERT_NE(s, nullptr);
+    make_grey_palette(s, 1, 0);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(grey_palette[i], map565(i)) << i;
+    EXPECT_EQ(grey_palette[0], 0);
+    EXPECT_EQ(grey_palette[255], 0xffff);
+    SDL_FreeSurface(s);
+}
+
+TEST(Palette, StepTwoOffsetTen)
+{
+    SDL_Surface *s = rgb565();
+    make_grey_palette(s, 2, 10);
+    for (int i = 0; i <= 5; ++i) EXPECT_EQ(grey_palette[i], map565(0)) << i;
+    EXPECT_EQ(grey_palette[6], map565(2));
+    EXPECT_EQ(grey_palette[132], map565(254));
+    for (int i = 133; i < 256; ++i) EXPECT_EQ(grey_palette[i], map565(255)) << i;
+    SDL_FreeSurface(s);
+}
+
+struct Screen {
+    int pitch;
+    std::vector<uint8_t> bytes;
+    explicit Screen(int p) : pitch(p), bytes((size_t)p * screen_height, 0) {}
+    uint16_t px(int x, int y) const
+    {
+        uint16_t v;
+        std::memcpy(&v, &bytes[(size_t)y * pitch + 2 * x], 2);
+        return v;
+    }
+};
+
+TEST(Present, WhiteCanvasFillsTheMiddleRowsOnly)
+{
+    SDL_Surface *s = rgb565();
+    make_grey_palette(s, 1, 0);
+    SDL_FreeSurface(s);
+    for (int pitch : {640, 704}) {
+        Screen screen(pitch);
+        std::vector<uint8_t> canvas(canvas_size, 255);
+        present_copy(screen.bytes.data(), pitch, canvas.data());
+        for (int y = 0; y < screen_height; ++y) {
+            const bool inside = y >= 20 && y < 220;
+            for (int x = 0; x < screen_width; ++x)
+                ASSERT_EQ(screen.px(x, y), inside ? 0xffff : 0) << x << "," << y << " pitch " << pitch;
+            // padding beyond the 320 pixels of a row stays untouched
+            for (int b = 640; b < pitch; ++b) ASSERT_EQ(screen.bytes[(size_t)y * pitch + b], 0);
+        }
+    }
+}
+
+TEST(Present, LastCanvasPixelLandsAtRow219Column319)
+{
+    SDL_Surface *s = rgb565();
+    make_grey_palette(s, 1, 0);
+    SDL_FreeSurface(s);
+    Screen screen(640);
+    std::vector<uint8_t> canvas(canvas_size, 0);
+    canvas[canvas_size - 1] = 255;
+    canvas[0] = 128;
+    present_copy(screen.bytes.data(), 640, canvas.data());
+    EXPECT_EQ(screen.px(319, 219), 0xffff);
+    EXPECT_EQ(screen.px(0, 20), map565(128));
+    int lit = 0;
+    for (size_t i = 0; i < screen.bytes.size(); ++i) lit += screen.bytes[i] != 0;
+    EXPECT_EQ(lit, 4);
+}
+
+TEST(Present, FrameOnTheDummyScreen)
+{
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    SDL_Surface *screen = SDL_SetVideoMode(screen_width, screen_height, screen_bits, 0);
+    ASSERT_NE(screen, nullptr);
+    std::memset(screen->pixels, 0, (size_t)screen->pitch * screen_height);
+    make_grey_palette(screen, 1, 0);
+    std::vector<uint8_t> canvas(canvas_size, 255);
+    present_frame(screen, canvas.data());
+    const uint8_t *p = static_cast<const uint8_t *>(screen->pixels);
+    uint16_t top, mid;
+    std::memcpy(&top, p + 19 * screen->pitch, 2);
+    std::memcpy(&mid, p + 20 * screen->pitch, 2);
+    EXPECT_EQ(top, 0);
+    EXPECT_EQ(mid, grey_palette[255]);
+    SDL_Quit();
+}
+
+} // namespace

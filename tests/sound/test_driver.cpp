@@ -1,0 +1,250 @@
+// Driver selection, the voice operations' arithmetic, and tick scheduling in the audio callback.
+#include "sound/driver.h"
+#include "sound/mixer.h"
+
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Opened {
+    int freq = 0, format = 0, channels = 0, samples = 0, opens = 0;
+    int paused = -1, timer_ms = 0;
+    bool fail = false;
+} dev;
+
+int fake_open(int freq, int format, int channels, int samples)
+{
+    dev.freq = freq, dev.format = format, dev.channels = channels, dev.samples = samples;
+    ++dev.opens;
+    return dev.fail ? 0 : 1;
+}
+void fake_pause(int p) { dev.paused = p; }
+void fake_timer(int ms) { dev.timer_ms = ms; }
+
+struct Driver : testing::Test {
+    void SetUp() override
+    {
+        snd_driver_clear();
+        snd_mixer_clear();
+        dev = Opened{};
+        snd_audio_device = {fake_open, fake_pause, fake_timer};
+    }
+    void TearDown() override { snd_audio_device = snd_sdl_audio_device; }
+    int choose(const std::string &answer, std::string *printed = nullptr)
+    {
+        FILE *in = tmpfile(), *out = tmpfile();
+        std::fputs(answer.c_str(), in);
+        std::rewind(in);
+        const int r = snd_choose_driver_from(in, out);
+        if (printed) {
+            std::rewind(out);
+            char buf[64] = "";
+            const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
+            *printed = std::string(buf, n);
+        }
+        std::fclose(in);
+        std::fclose(out);
+        return r;
+    }
+};
+
+TEST_F(Driver, AnswerTwoOpens44100Sixteen)
+{
+    std::string printed;
+    EXPECT_EQ(choose("2\n", &printed), 1);
+    EXPECT_EQ(printed, "\n");
+    EXPECT_EQ(snd_sound_mode, snd_mode_s16_44100);
+    EXPECT_EQ(dev.freq, 44100);
+    EXPECT_EQ(dev.format, 0x8010);
+    EXPECT_EQ(dev.channels, 1);
+    EXPECT_EQ(dev.samples, 2048);
+    EXPECT_STREQ(snd_driver_name, "SDL audio");
+    EXPECT_EQ(snd_master_level(), 64);
+    EXPECT_EQ(snd_mixing_rate(), 44100);
+    EXPECT_EQ(snd_voice_ops.set_period, snd_mixer_ops.set_period);
+}
+
+TEST_F(Driver, OnlyTheFirstCharacterCounts)
+{
+    EXPECT_EQ(choose("1abc\n"), 1);
+    EXPECT_EQ(snd_sound_mode, snd_mode_u8_22050);
+    EXPECT_EQ(dev.freq, 22050);
+    EXPECT_EQ(dev.format, 0x0008);
+    EXPECT_EQ(snd_mixing_rate(), 22050);
+}
+
+TEST_F(Driver, ZeroIsTheSilentDriver)
+{
+    EXPECT_EQ(choose("0"), 1);
+    EXPECT_EQ(dev.opens, 0);
+    EXPECT_STREQ(snd_driver_name, "Super Vek NoSound Device 2.0c");
+    EXPECT_EQ(snd_mixing_rate(), 44100); // the silent driver never resets the mixer
+    EXPECT_EQ(snd_master_level(), 64);
+}
+
+TEST_F(Driver, OtherAnswersAndFailuresFallBackToSilence)
+{
+    for (const char *answer : {"x", "", "9", "   "}) {
+        SetUp();
+        EXPECT_EQ(choose(answer), 0) << answer;
+        EXPECT_EQ(snd_sound_mode, snd_mode_silent);
+        EXPECT_STREQ(snd_driver_name, "Super Vek NoSound Device 2.0c");
+        EXPECT_EQ(snd_voice_ops.select_voice, snd_mixer_ops.select_voice);
+    }
+    SetUp();
+    dev.fail = true;
+    EXPECT_EQ(choose("2"), 0);
+    EXPECT_STREQ(snd_driver_error, "SDL audio error");
+    EXPECT_EQ(snd_sound_mode, snd_mode_silent);
+    snd_start(41);
+    EXPECT_EQ(dev.timer_ms, 24);
+    EXPECT_EQ(dev.paused, -1);
+}
+
+TEST_F(Driver, LongAnswerDoesNotOverrun)
+{
+    EXPECT_EQ(choose(std::string(5000, '2')), 1);
+    EXPECT_EQ(snd_sound_mode, snd_mode_s16_44100);
+}
+
+TEST_F(Driver, EmptyTableDoesNothing)
+{
+    EXPECT_EQ(snd_voice_ops.set_sample(3, nullptr, 10, 0, 0, 0), 1);
+    snd_voice_ops.select_voice(40); // out of range, but nothing is called through
+    snd_voice_ops.set_voices(4);
+    EXPECT_EQ(snd_sample_slot(3).length, 0u);
+}
+
+TEST_F(Driver, MasterVolumeCap)
+{
+    const int cases[][2] = {{300, 252}, {252, 252}, {251, 251}, {-5, -5}, {64, 64}};
+    for (const auto &c : cases) {
+        snd_set_master_volume(c[0]);
+        EXPECT_EQ(snd_master_level(), c[1]);
+    }
+}
+
+TEST_F(Driver, PeriodSteps)
+{
+    struct Case {
+        int rate, period, whole;
+        uint32_t fraction;
+    };
+    const Case cases[] = {{44100, 428, 0, 807083520u}, {44100, 113, 0, 3056918784u},
+                          {44100, 1, 80, 1834467072u}, {22050, 428, 0, 1614167296u}};
+    for (const Case &c : cases) {
+        snd_reset(c.rate);
+        snd_select_voice(0);
+        snd_set_period(c.period);
+        const Voice &v = snd_pending_voice(0);
+        EXPECT_EQ(v.step, c.whole) << c.period;
+        EXPECT_EQ(v.step_fraction, c.fraction) << c.period;
+        EXPECT_EQ(v.step_fraction & 0xff, 0u);
+        EXPECT_EQ(v.period_changed, 1);
+    }
+    snd_mix(nullptr, 0, 1); // clears the flag
+    snd_set_period(0);
+    EXPECT_EQ(snd_pending_voice(0).step, 0);
+    EXPECT_EQ(snd_pending_voice(0).step_fraction, 0u);
+    EXPECT_EQ(snd_pending_voice(0).period_changed, 1);
+}
+
+TEST_F(Driver, SetPositionRules)
+{
+    std::vector<int8_t> data(100);
+    snd_reset(44100);
+    snd_set_sample(2, data.data(), 100, 10, 100, 1);
+    snd_select_voice(1);
+    snd_play_sample(2);
+    snd_mix(nullptr, 0, 1);
+    snd_set_position(100); // at the length: refused, the loop stays
+    EXPECT_EQ(snd_pending_voice(1).position_changed, 0);
+    EXPECT_EQ(snd_pending_voice(1).loop_flag, 1);
+    snd_set_sample(2, data.data(), 100, 10, 50, 1);
+    snd_play_sample(2);
+    snd_set_position(60); // beyond the loop end: loop off, position taken
+    EXPECT_EQ(snd_pending_voice(1).loop_flag, 0);
+    EXPECT_EQ(snd_pending_voice(1).position, 60u);
+    snd_play_sample(2);
+    snd_set_position(500); // beyond both: loop off, position kept
+    EXPECT_EQ(snd_pending_voice(1).loop_flag, 0);
+    EXPECT_EQ(snd_pending_voice(1).position, 60u);
+}
+
+// ---- scheduling ----
+
+int ticks = 0;
+void counting_tick() { ++ticks; }
+
+struct Scheduling : Driver {
+    void SetUp() override
+    {
+        Driver::SetUp();
+        ticks = 0;
+        snd_set_tick_handler(counting_tick);
+    }
+};
+
+TEST_F(Scheduling, SixteenBitCarries)
+{
+    choose("2");
+    snd_start(41);
+    EXPECT_EQ(dev.paused, 0);
+    EXPECT_EQ(snd_samples_per_tick(), 1075);
+    std::vector<uint8_t> buf(4096);
+    snd_audio_callback(nullptr, buf.data(), 4096);
+    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(snd_tick_carry(), 102); // 1075 + 973
+    snd_audio_callback(nullptr, buf.data(), 4096);
+    EXPECT_EQ(ticks, 4);
+    EXPECT_EQ(snd_tick_carry(), 204); // 102 + 1075 + 871
+}
+
+TEST_F(Scheduling, ExactBoundaryStillRunsTheNextTick)
+{
+    choose("2");
+    snd_start(41);
+    std::vector<uint8_t> buf(2 * 1075);
+    snd_audio_callback(nullptr, buf.data(), 2 * 1075);
+    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(snd_tick_carry(), 1075);
+}
+
+TEST_F(Scheduling, EightBitUses537)
+{
+    choose("1");
+    snd_start(41);
+    EXPECT_EQ(snd_samples_per_tick(), 537);
+    std::vector<uint8_t> buf(2048);
+    snd_audio_callback(nullptr, buf.data(), 2048);
+    EXPECT_EQ(ticks, 4); // 537 x 3 = 1611, then a fourth tick for the last 437
+    EXPECT_EQ(snd_tick_carry(), 537 - 437);
+}
+
+TEST_F(Scheduling, OddByteLeftUnwritten)
+{
+    choose("2");
+    snd_start(41);
+    std::vector<uint8_t> buf(101, 0xaa);
+    snd_audio_callback(nullptr, buf.data(), 101);
+    EXPECT_EQ(buf[100], 0xaa);
+    EXPECT_EQ(buf[99], 0); // silence written
+}
+
+TEST_F(Scheduling, SilentDriverTicksFromTheTimer)
+{
+    choose("0");
+    snd_start(41);
+    EXPECT_EQ(dev.timer_ms, 24);
+    std::vector<uint8_t> buf(64, 0xaa);
+    snd_audio_callback(nullptr, buf.data(), 64);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_EQ(buf[0], 0xaa);
+    EXPECT_EQ(snd_timer_callback(24), 24u);
+    EXPECT_EQ(ticks, 1);
+}
+
+} // namespace

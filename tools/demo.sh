@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the demo and runs it in a window.
+set -eu
+cd "$(dirname "$0")/.."
+bash tools/deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
+cmake --build build -j"$(nproc)" --target quellbrand >/dev/null
+exec build/src/quellbrand -w "$@"
