@@ -224,7 +224,7 @@ ModWriterSample bass()
         amps[0] *= 1.4;
         for (int i = 0; i < cycle; ++i) x.push_back(wave(2 * pi * i / cycle, amps));
     }
-    return looped("bass", x, loop * cycle, 112, 64);
+    return looped("bass", x, loop * cycle, 112, 52);
 }
 
 // Lead: a hollow pulse with a breathy start; 64 samples a cycle.
@@ -238,7 +238,7 @@ ModWriterSample lead()
             const double air = c < attack ? 0.25 * (1.0 - (double)c / attack) * noise() : 0.0;
             x.push_back(wave(2 * pi * i / cycle, amps) + air * (i > 0 && i < cycle - 1));
         }
-    return looped("lead", x, loop * cycle, 100, 48);
+    return looped("lead", x, loop * cycle, 100, 40);
 }
 
 // Pads: a detuned three-note chord over one loop holding whole cycles of every partial.
@@ -283,7 +283,7 @@ ModWriterSample bell()
     std::vector<double> x(n);
     for (int i = 0; i < n; ++i) {
         const double ph = 2 * pi * i / cycle;
-        const double index = 2.2 * std::exp(-i / 1500.0) + 0.3;
+        const double index = 1.4 * std::exp(-i / 1500.0) + 0.25;
         x[i] = std::sin(ph + index * std::sin(3.5 * ph)) * std::exp(-i / 4200.0);
     }
     edges(x, 0, 800);
@@ -529,7 +529,7 @@ Pattern intro(int which)
     if (which == 0) p.put(0, ch_drums, 0, -1, 0xF, 6);
     // pad swells in with a volume slide
     p.put(0, ch_chords, prog[0].minor ? s_pad_minor : s_pad_major, chord_root(prog[0]), 0xC, which == 0 ? 4 : 24);
-    for (int r = 1; r < 16; ++r) p.fx(r, ch_chords, 0xA, 0x20);
+    for (int r = 1; r < 9; ++r) p.fx(r, ch_chords, 0xA, 0x10);
     p.put(32, ch_chords, prog[2].minor ? s_pad_minor : s_pad_major, chord_root(prog[2]), 0xC, 40);
     bass_line(p, prog, Bass::roots, which == 0 ? 32 : 0);
     melody(p, ch_lead, s_bell, bell_octave, which == 0 ? bell_intro0 : bell_intro1, 36);
@@ -571,7 +571,7 @@ Pattern main_theme(const std::vector<Note> &theme, bool accents)
     crash_at(p, 0);
     bass_line(p, prog_a, Bass::eighths);
     chords(p, prog_a, Chords::stabs, 40);
-    melody(p, ch_lead, s_lead, lead_octave, theme, 46);
+    melody(p, ch_lead, s_lead, lead_octave, theme, 40);
     vibrato_after(p, ch_lead, 0, 64, 0x43);
     if (accents)
         for (int r : {2, 16, 34, 60}) p.put(r, ch_chords, s_stab_minor, note("D3", chord_octave) + 12, 0xC, 50);
@@ -606,7 +606,7 @@ Pattern gallop(int which)
     crash_at(p, 0);
     bass_line(p, prog_b, Bass::gallop);
     chords(p, prog_b, Chords::arp, 30);
-    melody(p, ch_lead, s_lead, lead_octave, theme_b, 46);
+    melody(p, ch_lead, s_lead, lead_octave, theme_b, 40);
     vibrato_after(p, ch_lead, 0, 64, 0x54);
     p.put(16, ch_drums, s_clap, drum_note); // the blur
     p.put(38, ch_drums, s_crash, drum_note, 0xC, 40); // "in motion"
@@ -666,7 +666,7 @@ Pattern breakdown(int which)
 {
     Pattern p;
     if (which == 0) {
-        chords(p, prog_break, Chords::pad, 44);
+        chords(p, prog_break, Chords::pad, 32);
         bass_line(p, prog_break, Bass::roots);
         melody(p, ch_lead, s_bell, bell_octave, bell_break, 40);
         for (int r : {31, 40, 42, 44}) p.put(r, ch_drums, s_clap, drum_note, 0xC, 28 + r / 2);
@@ -702,7 +702,8 @@ Pattern finale()
     p.put(0, ch_bass, s_bass, note("D2", bass_octave));
     for (int r = 1; r < 24; ++r) p.fx(r, ch_bass, 0xA, 0x02);
     p.put(0, ch_chords, s_pad_minor, chord_root(prog_a[0]), 0xC, 52);
-    for (int r = 1; r < 40; ++r) p.fx(r, ch_chords, 0xA, 0x01);
+    // the chord fades slowly, gone a little before row 40
+    for (int r = 1; r < 36; r += 3) p.fx(r, ch_chords, 0xA, 0x01);
     p.put(0, ch_lead, s_stab_minor, chord_root(prog_a[0]) + 12, 0xC, 60);
     p.put(8, ch_lead, s_bell, note("D5", bell_octave), 0xC, 30);
     p.put(16, ch_lead, s_bell, note("A4", bell_octave), 0xC, 20);
@@ -723,7 +724,7 @@ int main(int argc, char **argv)
     ModWriterSong song;
     song.title = "quellbrand";
     song.samples = {
-        one_shot("kick", kick(), 120, 64),         one_shot("snare", snare(), 110, 50),
+        one_shot("kick", kick(), 120, 54),         one_shot("snare", snare(), 110, 44),
         one_shot("hat", hat(0.07, 55), 100, 30),   one_shot("open hat", hat(0.32, 9), 100, 30),
         one_shot("clap", clap(), 110, 48),          one_shot("crash", crash(), 100, 40),
         one_shot("riser", riser(), 100, 30),        bass(),
