@@ -42,9 +42,9 @@ std::vector<uint8_t> texture()
             const double r1 = std::pow(1 - std::fabs(2 * n1 - 1), 6.0);
             const double r2 = std::pow(1 - std::fabs(2 * n2 - 1), 8.0);
             const double glow = fbm(x, y, 2, 505);
-            double v = 0.75 * r1 + 0.45 * r2 + 0.5 * (glow - 0.35);
+            double v = 0.75 * r1 + 0.45 * r2 + 0.55 * (glow - 0.55);
             v = std::clamp(v, 0.0, 1.0);
-            px[(size_t)y * tex + x] = (uint8_t)std::lround(255 * std::pow(v, 1.1));
+            px[(size_t)y * tex + x] = (uint8_t)std::lround(255 * std::pow(v, 1.25));
         }
     return px;
 }

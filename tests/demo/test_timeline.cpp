@@ -4,6 +4,7 @@
 #include "fx/fx.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -147,6 +148,31 @@ TEST(TimelineTables, SortedScenesOneOutOfOrderOverlay)
     EXPECT_EQ(scene_cues[0].time, 0);
     EXPECT_EQ(overlay_cues[0].time, 0);
     EXPECT_EQ(overlay_cues[overlay_cue_count - 1].time, 1700);
+}
+
+} // namespace
+
+namespace {
+
+// Every overlay row, with both shakes, keeps its sprite inside the Canvas.
+TEST(OverlayPlacement, EverySpriteStaysInsideTheCanvas)
+{
+    for (int i = 0; i < overlay_cue_count; ++i) {
+        const OverlayCue &cue = overlay_cues[i];
+        if (cue.image == overlay_none) continue;
+        ASSERT_GE(cue.image, 0);
+        ASSERT_LT(cue.image, sprite_count);
+        const int top = sprite_row_table[cue.image], height = sprite_row_table[cue.image + 1] - top;
+        int rightmost = -1;
+        for (int r = top; r < top + height; ++r)
+            for (int x = 0; x < sprite_sheet_width; ++x)
+                if (sprite_sheet[r * sprite_sheet_width + x] != 0) rightmost = std::max(rightmost, x);
+        EXPECT_GE(rightmost, 0) << "sprite " << cue.image << " is empty";
+        EXPECT_LE(cue.x + 1 + rightmost, canvas_width - 1) << "row " << i;
+        EXPECT_LE(cue.y + height, canvas_height - 1) << "row " << i;
+        EXPECT_GE(cue.x, 0);
+        EXPECT_GE(cue.y, 0);
+    }
 }
 
 } // namespace
