@@ -350,8 +350,10 @@ void fire(Image &img, double phase)
             const double n1 = art_noise(nx, ny, period * 2, 11);
             const double n2 = art_noise(nx * 2, ny * 2, period * 4, 12);
             const double sway = 34 * (n1 - 0.5) * (0.3 + h);
-            const double width = 100 * std::pow(std::max(0.0, 1.0 - h), 0.6) + 1;
-            const double f = 1.0 - std::fabs(x + sway - 160) / width - 0.55 * h * n2;
+            // a flame: round at the bottom, widest low down, drawn out into a tip
+            const double hb = std::max(0.0, h);
+            const double width = 95 * std::pow(std::max(0.0, 1.0 - hb), 0.9) * std::sqrt(std::min(1.0, hb * 4 + 0.05)) + 1;
+            const double f = 1.0 - std::fabs(x + sway - 160) / width - 0.55 * hb * n2;
             field.at(x, y) = (float)f;
         }
     // contour lines where the field crosses a few levels
@@ -377,8 +379,8 @@ void fire(Image &img, double phase)
         art_line(img, a, b, 2.0, 1.0f);
     }
     // logs
-    art_line(img, {90, 192}, {230, 178}, 10, 1.0f);
-    art_line(img, {95, 178}, {228, 194}, 10, 0.6f);
+    art_line(img, {112, 192}, {232, 180}, 10, 1.0f);
+    art_line(img, {114, 180}, {230, 194}, 10, 0.6f);
 }
 
 // Clip 9: a ring turning in space, a torus of bright wire. Seamless loop.

@@ -101,7 +101,8 @@ struct Line {
 };
 
 // Lays one or two lines out in a sprite's band, centred, within a given width.
-void sprite(std::vector<uint8_t> &sheet, int index, const std::vector<Line> &lines, int max_width)
+void sprite(std::vector<uint8_t> &sheet, int index, const std::vector<Line> &lines, int max_width,
+            bool centred = true)
 {
     const int top = sprite_rows[index], bottom = sprite_rows[index + 1];
     const int height = bottom - top;
@@ -114,7 +115,7 @@ void sprite(std::vector<uint8_t> &sheet, int index, const std::vector<Line> &lin
         const int descent = (int)(-l.face->size->metrics.descender >> 6);
         const int w = text_width(l.face, l.text, l.size);
         // a little space is kept left of the text: the stamp drops each run's first pixel
-        const int x = 2 + std::max(0, (max_width - 2 - w) / 2);
+        const int x = 2 + (centred ? std::max(0, (max_width - 2 - w) / 2) : 0);
         baseline += ascent * l.size / (ascent + descent);
         draw_text(sheet, l.face, l.text, l.size, x, baseline, top, bottom);
         baseline += descent * l.size / (ascent + descent);
@@ -141,9 +142,10 @@ int main(int argc, char **argv)
     sprite(sheet, 1, {{bold, "QUELLBRAND", 24}}, 205);
     sprite(sheet, 2, {{italic, "Tessaline & Vek", 15}, {plain, "present", 12}}, 205);
     sprite(sheet, 3, {{italic, "fin.", 32}}, 205);
-    sprite(sheet, 4, {{italic, "the spring", 21}}, 205);
+    // the captions in the lower left corner start at its edge
+    sprite(sheet, 4, {{italic, "the spring", 21}}, 205, false);
     sprite(sheet, 5, {{italic, "the steam", 22}}, 134);
-    sprite(sheet, 6, {{italic, "the fire", 22}}, 205);
+    sprite(sheet, 6, {{italic, "the fire", 22}}, 205, false);
     sprite(sheet, 7, {{italic, "greetings", 24}}, 205);
     sprite(sheet, 8, {{bold, "BRAND", 30}}, 164);
     sprite(sheet, 9, {{italic, "spring \xb7 fire", 30}}, 205);

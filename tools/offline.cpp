@@ -16,6 +16,14 @@ constexpr int tick_rate = 41;
 
 void offline_sound_start()
 {
+    offline_sound_choose();
+    offline_sound_begin();
+}
+
+void offline_sound_begin() { snd_start(tick_rate); }
+
+void offline_sound_choose()
+{
     snd_audio_device = {open_device, no_pause, no_timer};
     snd_set_tick_handler(pt_tick);
     FILE *answer = tmpfile();
@@ -25,7 +33,6 @@ void offline_sound_start()
     snd_choose_driver_from(answer, sink);
     std::fclose(answer);
     std::fclose(sink);
-    snd_start(tick_rate);
 }
 
 void offline_audio_buffer(int16_t *samples)

@@ -7,6 +7,9 @@
 // Chooses the 44100 Hz 16-bit driver over a device that opens without SDL, and starts ticks at
 // the demo's rate; from then on offline_audio_buffer plays the part of the audio thread.
 void offline_sound_start();
+// The same in the demo's two steps: the driver menu (before the song is loaded), then the start.
+void offline_sound_choose();
+void offline_sound_begin();
 // One device buffer of 2048 samples, as the audio thread would ask for it.
 void offline_audio_buffer(int16_t *samples);
 constexpr int offline_buffer_samples = 2048;

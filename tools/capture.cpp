@@ -1,0 +1,253 @@
+// quellbrand-capture: the whole demo on a virtual clock, written as WAV, PNG frames, video, or a
+// golden record of hashes. Same frame loop, timeline, effects, player and mixer as the demo; no
+// SDL device is opened.
+#include "demo/frame.h"
+#include "demo/present.h"
+#include "fx/fx.h"
+#include "offline.h"
+#include "player/player.h"
+#include "png.h"
+
+#include <SDL.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+extern "C" uint8_t song_module[];
+extern "C" uint8_t song_module_end[];
+
+namespace {
+
+struct Options {
+    std::string wav, frames_dir, video, golden, at_dir;
+    std::vector<int> at;
+    int scale = 1;
+} opt;
+
+// ---- the virtual clock: device buffers fall due every 2048 / 44100 s ----
+
+uint32_t now_ms = 0;
+uint64_t buffers_done = 0;
+std::vector<int16_t> audio;
+bool keep_audio = false;
+uint64_t audio_hash = 1469598103934665603ull;
+
+uint64_t fnv(uint64_t h, const uint8_t *p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
+    return h;
+}
+
+void run_due_buffers()
+{
+    // buffer k falls due at k x 2048 / 44100 seconds
+    while (buffers_done * offline_buffer_samples * 1000 <= (uint64_t)now_ms * offline_rate) {
+        int16_t buffer[offline_buffer_samples];
+        offline_audio_buffer(buffer);
+        audio_hash = fnv(audio_hash, reinterpret_cast<const uint8_t *>(buffer), sizeof buffer);
+        if (keep_audio) audio.insert(audio.end(), buffer, buffer + offline_buffer_samples);
+        ++buffers_done;
+    }
+}
+
+uint32_t virtual_ticks()
+{
+    const uint32_t t = now_ms++;
+    run_due_buffers();
+    return t;
+}
+
+int no_events(int *, int *) { return 0; }
+
+// ---- frames ----
+
+std::vector<uint8_t> screen((size_t)screen_width * screen_height * 2);
+int frame_number = 0;
+size_t next_at = 0;
+FILE *video_pipe = nullptr;
+std::string video_temp;
+double start_ms = 0;
+
+struct Record {
+    int clock;
+    uint64_t hash;
+};
+std::vector<Record> every_25th, frames_at_clock;
+std::vector<int> record_clocks;
+size_t next_record = 0;
+
+std::vector<uint8_t> screen_rgb()
+{
+    std::vector<uint8_t> rgb((size_t)screen_width * screen_height * 3);
+    for (int i = 0; i < screen_width * screen_height; ++i) {
+        uint16_t p;
+        std::memcpy(&p, &screen[(size_t)i * 2], 2);
+        const int r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+        rgb[(size_t)i * 3] = (uint8_t)(r << 3 | r >> 2);
+        rgb[(size_t)i * 3 + 1] = (uint8_t)(g << 2 | g >> 4);
+        rgb[(size_t)i * 3 + 2] = (uint8_t)(b << 3 | b >> 2);
+    }
+    return rgb;
+}
+
+std::string numbered(const std::string &dir, const char *fmt, int n)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, fmt, n);
+    return dir + "/" + name;
+}
+
+int first_t = -1, first_clock = 0, last_t = 0, last_clock = 0;
+
+void present(const uint8_t *canvas)
+{
+    present_copy(screen.data(), screen_width * 2, canvas);
+    const int clock = pt_song_clock();
+    const int t = demo_time(now_ms, start_ms);
+    if (first_t < 0) first_t = t, first_clock = clock;
+    last_t = t;
+    last_clock = clock;
+    const uint64_t hash = fnv(1469598103934665603ull, canvas, canvas_size);
+    if (frame_number % 25 == 0) every_25th.push_back({clock, hash});
+    while (next_record < record_clocks.size() && clock >= record_clocks[next_record]) {
+        frames_at_clock.push_back({record_clocks[next_record], hash});
+        ++next_record;
+    }
+    if (!opt.frames_dir.empty())
+        png_write_rgb(numbered(opt.frames_dir, "frame-%05d.png", frame_number), screen_rgb().data(),
+                      screen_width, screen_height, opt.scale);
+    while (next_at < opt.at.size() && clock >= opt.at[next_at]) {
+        png_write_rgb(numbered(opt.at_dir, "at-%04d.png", opt.at[next_at]), screen_rgb().data(),
+                      screen_width, screen_height, 1);
+        ++next_at;
+    }
+    if (video_pipe) {
+        const std::vector<uint8_t> big = rgb_scale(screen_rgb().data(), screen_width, screen_height, opt.scale);
+        std::fwrite(big.data(), 1, big.size(), video_pipe);
+    }
+    if (frame_number % 250 == 0 && (opt.frames_dir.size() || video_pipe || opt.wav.size()))
+        std::fprintf(stderr, "\rframe %d, song clock %d", frame_number, clock);
+    ++frame_number;
+}
+
+std::vector<int> parse_clocks(const char *list)
+{
+    std::vector<int> out;
+    for (const char *p = list; *p;) {
+        char *end;
+        out.push_back((int)std::strtol(p, &end, 10));
+        p = *end == ',' ? end + 1 : end;
+        if (end == p && *p) break;
+    }
+    return out;
+}
+
+bool have_ffmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: quellbrand-capture [--wav FILE] [--frames DIR] [--at CLOCK[,CLOCK...] --out DIR]\n"
+                 "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool has = i + 1 < argc;
+        if (a == "--wav" && has) opt.wav = argv[++i];
+        else if (a == "--frames" && has) opt.frames_dir = argv[++i];
+        else if (a == "--video" && has) opt.video = argv[++i];
+        else if (a == "--golden" && has) opt.golden = argv[++i];
+        else if (a == "--at" && has) opt.at = parse_clocks(argv[++i]);
+        else if (a == "--out" && has) opt.at_dir = argv[++i];
+        else if (a == "--scale" && has) opt.scale = std::max(1, std::atoi(argv[++i]));
+        else return usage();
+    }
+    if (argc == 1 || (!opt.at.empty() && opt.at_dir.empty())) return usage();
+    std::sort(opt.at.begin(), opt.at.end());
+    for (const std::string &dir : {opt.frames_dir, opt.at_dir})
+        if (!dir.empty() && mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
+            std::fprintf(stderr, "quellbrand-capture: cannot make %s\n", dir.c_str());
+            return 1;
+        }
+    if (!opt.video.empty()) {
+        if (!have_ffmpeg()) {
+            std::fprintf(stderr, "quellbrand-capture: --video needs ffmpeg (Debian package ffmpeg)\n");
+            return 1;
+        }
+        video_temp = opt.video + ".video-only.mp4";
+        const std::string cmd = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
+                                std::to_string(screen_width * opt.scale) + "x" +
+                                std::to_string(screen_height * opt.scale) +
+                                " -r 25 -i - -c:v libx264 -pix_fmt yuv420p -crf 18 '" + video_temp + "'";
+        video_pipe = popen(cmd.c_str(), "w");
+        if (!video_pipe) return 1;
+    }
+    keep_audio = !opt.wav.empty() || !opt.video.empty();
+    for (int i = 0; i < scene_cue_count; ++i) record_clocks.push_back(scene_cues[i].time);
+    for (int i = 0; i < overlay_cue_count; ++i) record_clocks.push_back(overlay_cues[i].time);
+    std::sort(record_clocks.begin(), record_clocks.end());
+    record_clocks.erase(std::unique(record_clocks.begin(), record_clocks.end()), record_clocks.end());
+
+    // Start-up in the demo's order, with the device and the screen replaced.
+    fx_build_blend_tables();
+    fx_build_division_table();
+    fx_build_warp_map();
+    offline_sound_choose();
+    pt_load(song_module, (size_t)(song_module_end - song_module));
+    SDL_Surface *format = SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height, screen_bits,
+                                               0xf800, 0x07e0, 0x001f, 0);
+    make_grey_palette(format, 1, 0);
+    SDL_FreeSurface(format);
+    offline_sound_begin();
+    run_due_buffers();
+    while ((unsigned)pt_song_clock() > (unsigned)demo_first_tick_clock) {
+        ++now_ms;
+        run_due_buffers();
+    }
+    start_ms = now_ms;
+    demo_run({virtual_ticks, pt_song_clock, no_events, present}, start_ms);
+    if (frame_number >= 250) std::fprintf(stderr, "\rframe %d, done%20s\n", frame_number, "");
+
+    if (!opt.wav.empty() && !offline_write_wav(opt.wav, audio, offline_rate)) return 1;
+    if (video_pipe) {
+        if (pclose(video_pipe) != 0) return 1;
+        // The frame made at demo time t shows while the audio mixed at that time plays.
+        const std::string wav = opt.video + ".audio.wav";
+        const size_t skip = (size_t)(start_ms * offline_rate / 1000);
+        std::vector<int16_t> aligned(audio.begin() + (long)std::min(skip, audio.size()), audio.end());
+        offline_write_wav(wav, aligned, offline_rate);
+        const std::string cmd = "ffmpeg -loglevel error -y -i '" + video_temp + "' -i '" + wav +
+                                "' -c:v copy -c:a aac -b:a 192k -shortest '" + opt.video + "'";
+        const int r = std::system(cmd.c_str());
+        std::remove(video_temp.c_str());
+        std::remove(wav.c_str());
+        if (r != 0) return 1;
+    }
+    if (!opt.golden.empty()) {
+        FILE *g = std::fopen(opt.golden.c_str(), "w");
+        if (!g) return 1;
+        std::fprintf(g, "# Quellbrand golden record: regenerate only on purpose (see tests/whole/golden.sh)\n");
+        std::fprintf(g, "frames %d\n", frame_number);
+        std::fprintf(g, "first frame t %d clock %d\n", first_t, first_clock);
+        std::fprintf(g, "last frame t %d clock %d\n", last_t, last_clock);
+        std::fprintf(g, "audio %016llx %llu buffers\n", (unsigned long long)audio_hash,
+                     (unsigned long long)buffers_done);
+        for (const Record &r : frames_at_clock)
+            std::fprintf(g, "at %04d %016llx\n", r.clock, (unsigned long long)r.hash);
+        for (size_t i = 0; i < every_25th.size(); ++i)
+            std::fprintf(g, "frame %05zu clock %d\n", i * 25, every_25th[i].clock);
+        if (std::fclose(g) != 0) return 1;
+    }
+    return 0;
+}
