@@ -3,7 +3,7 @@
 set -eu
 packages=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
           fonts-dejavu-extra libstb-dev libgtest-dev libbenchmark-dev xvfb xdotool x11-utils
-          ffmpeg imagemagick)
+          ffmpeg imagemagick sox bc python3 crossbuild-essential-armel qemu-user)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,7 +2,7 @@
 #include "png.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
+#include <stb_image_write.h>
 
 bool png_write_grey(const std::string &path, const uint8_t *grey, int w, int h, int scale)
 {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: a Release build, and a build
-# with AddressSanitizer and UndefinedBehaviorSanitizer that stops at the first report.
+# Installs what is missing, then builds and runs every test three times: a Release build, a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer that stops at the first report, and a
+# 32-bit soft-float ARM build run under emulation, which must match the same golden record.
 set -eu
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
@@ -11,10 +12,16 @@ run() {
     echo "== $dir"
     cmake -S . -B "$dir" "$@" >/dev/null
     cmake --build "$dir" -j"$jobs" >/dev/null
-    (cd "$dir" && ctest -j"$jobs" --output-on-failure) || status=1
+    (cd "$dir" && ctest -j"$jobs" --output-on-failure $CTEST_EXTRA) || status=1
 }
+CTEST_EXTRA=
 run build -DCMAKE_BUILD_TYPE=Release
+# the three-minute run to the end is left to the Release build
+CTEST_EXTRA="-LE long" \
 ASAN_OPTIONS=halt_on_error=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
     run build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE=ON -DQB_BENCH=OFF
+bash tools/arm-sysroot.sh build-arm/armel-sysroot
+CTEST_EXTRA="" run build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DQB_ARM_SYSROOT="$PWD/build-arm/armel-sysroot" -DQB_HOST_BUILD="$PWD/build" -DQB_BENCH=OFF
 exit $status

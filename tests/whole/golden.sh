@@ -6,8 +6,8 @@ capture=$1
 golden=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$capture" --golden "$work/a.txt" 2>/dev/null || { echo "capture failed"; exit 1; }
-"$capture" --golden "$work/b.txt" 2>/dev/null || { echo "capture failed"; exit 1; }
+${QB_RUN:-} "$capture" --golden "$work/a.txt" 2>/dev/null || { echo "capture failed"; exit 1; }
+${QB_RUN:-} "$capture" --golden "$work/b.txt" 2>/dev/null || { echo "capture failed"; exit 1; }
 cmp -s "$work/a.txt" "$work/b.txt" || { echo "two captures differ"; diff "$work/a.txt" "$work/b.txt" | head; exit 1; }
 grep -qx "first frame t 2 clock 0" "$work/a.txt" || { echo "the first frame is not at t 2 with clock 0"; exit 1; }
 last=$(sed -n 's/^last frame t [0-9]* clock \([0-9]*\)$/\1/p' "$work/a.txt")
