@@ -15,11 +15,9 @@ runtime=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflic
 mkdir -p "$dir/debs"
 cd "$dir/debs"
 # architecture-independent members (data, common files) are not needed to link or run
-wanted=()
-for p in $runtime libsdl1.2-dev libgtest-dev; do
-    apt-cache show --no-all-versions "$p:armel" 2>/dev/null | grep -q '^Architecture: armel' && wanted+=("$p:armel")
-done
-apt-get download -qq "${wanted[@]}" >/dev/null
+wanted=$(apt-cache show --no-all-versions $(for p in $runtime libsdl1.2-dev libgtest-dev; do echo "$p:armel"; done) \
+             2>/dev/null | awk '/^Package:/ { p = $2 } /^Architecture: armel/ { print p ":armel" }' | sort -u)
+apt-get download -qq $wanted >/dev/null 2>&1
 for deb in *.deb; do dpkg -x "$deb" "$dir"; done
 touch "$dir/.complete"
 echo "armel sysroot ready in $dir ($(ls *.deb | wc -l) packages)"

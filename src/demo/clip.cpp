@@ -1,6 +1,7 @@
 // The clip renderer: advance a clip's position, pick two frames, cross-fade them into a Canvas.
 #include "demo/clip.h"
 #include "fx/canvas.h"
+#include "fx/swar.h"
 
 #include <cmath>
 #include <cstring>
@@ -39,7 +40,8 @@ void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode)
 {
     if (!bit_expand_built) make_bit_expand_table();
 
-    int delta = time_ms - last_clip_ms;
+    // unsigned difference: defined even when a very long run wraps the millisecond count
+    const int delta = (int)((unsigned)time_ms - (unsigned)last_clip_ms);
     last_clip_ms = time_ms;
     clip.position = (float)((double)playback_speed * (double)playback_direction * 0.025 *
                                 (double)(float)delta +
@@ -67,19 +69,18 @@ void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode)
 
     const uint8_t *a = clip.frames + (size_t)frame_a * clip_frame_bytes;
     const uint8_t *b = clip.frames + (size_t)frame_b * clip_frame_bytes;
-    for (int k = 0; k < clip_frame_bytes; ++k) {
-        // Each byte of the sum is at most 254: no carry crosses into the next pixel.
-        const uint64_t v = eight_pixels[0][a[k]] + eight_pixels[1][b[k]];
-        uint8_t *dst = canvas + k * bits_per_byte;
-        if (mode != clip_mode_add) {
-            std::memcpy(dst, &v, sizeof v);
-        } else {
-            uint8_t add[bits_per_byte];
-            std::memcpy(add, &v, sizeof v);
-            for (int j = 0; j < bits_per_byte; ++j) {
-                const int sum = dst[j] + add[j];
-                dst[j] = sum > 255 ? 255 : (uint8_t)sum;
-            }
+    // Each byte of a sum is at most 254: no carry crosses into the next pixel.
+    if (mode != clip_mode_add) {
+        for (int k = 0; k < clip_frame_bytes; ++k)
+            swar_store(canvas + k * bits_per_byte, eight_pixels[0][a[k]] + eight_pixels[1][b[k]]);
+    } else {
+        // a row of the clip, then one saturating add of it onto the Canvas row
+        uint8_t row[canvas_width];
+        for (int r = 0; r < canvas_height; ++r) {
+            const int k0 = r * clip_row_bytes;
+            for (int c = 0; c < clip_row_bytes; ++c)
+                swar_store(row + c * bits_per_byte, eight_pixels[0][a[k0 + c]] + eight_pixels[1][b[k0 + c]]);
+            add_saturate_bytes(canvas + r * canvas_width, row, canvas_width);
         }
     }
 }

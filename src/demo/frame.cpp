@@ -26,7 +26,7 @@ uint8_t *demo_picture_chain(FrameSettings &s, int t, const TimelineState &state,
     if (s.backdrop) fx_warp_texture(work, t, (int)(s.param * 100.0f));
     clip_set_speed(s.clip_speed);
     if (!s.no_clip)
-        clip_render(work, clip_table[s.clip_index], t * 20,
+        clip_render(work, clip_table[s.clip_index], (int)((unsigned)t * 20u),
                     s.backdrop ? clip_mode_add : clip_mode_replace);
     if (s.overlay_image != overlay_none)
         fx_stamp_sprite(shown, s.overlay_x, s.overlay_y, s.overlay_image, t);

@@ -1,5 +1,6 @@
 // Warped texture, block glow, film damage, film strip and sprite stamp.
 #include "fx/fx.h"
+#include "fx/swar.h"
 
 #include <cmath>
 #include <cstring>
@@ -30,7 +31,7 @@ void fx_reset_state()
 
 void fx_warp_texture(uint8_t *canvas, int t, int threshold)
 {
-    const int u_offset = (2 * t) % 256;
+    const int u_offset = (int)((2u * (unsigned)t) % 256u);
     const int m = (int)((std::sin(0.01 * t) + 1.0) * 100.0);
     const int v_offset = m % 256;
     const int offset = texture_side * v_offset + u_offset;
@@ -45,6 +46,9 @@ void fx_warp_texture(uint8_t *canvas, int t, int threshold)
 void fx_block_glow(uint8_t *canvas, int n, int gain, int bias)
 {
     constexpr int sample_step = 3;
+    // When the blocks tile the row, each row gets one saturating add of a row of block values.
+    const bool tiled = canvas_width % n == 0 && canvas_width % 8 == 0;
+    uint8_t pattern[canvas_width];
     for (int y0 = 0; y0 < canvas_height; y0 += n) {
         const int y1 = y0 + n < canvas_height ? y0 + n : canvas_height;
         for (int x0 = 0;; x0 += n) {
@@ -54,16 +58,24 @@ void fx_block_glow(uint8_t *canvas, int n, int gain, int bias)
                     sum += canvas[y * canvas_width + x];
                     ++count;
                 }
-            const int add = ((gain * sum) / 255) / count + bias;
-            for (int y = y0; y < y1; ++y) {
-                uint8_t *p = canvas + y * canvas_width + x0;
-                for (int x = 0; x < n; ++x) {
-                    const int v = p[x] + add;
-                    p[x] = (uint8_t)(v > 255 ? 255 : v);
+            // 64-bit so that any gain a long-running demo reaches stays defined
+            const int64_t wide = ((int64_t)gain * sum / 255) / count + bias;
+            const int add = wide > 255 ? 255 : (int)wide; // min(p + add, 255) needs no more
+            if (tiled) {
+                std::memset(pattern + x0, add, (size_t)n);
+            } else {
+                for (int y = y0; y < y1; ++y) {
+                    uint8_t *p = canvas + y * canvas_width + x0;
+                    for (int x = 0; x < n; ++x) {
+                        const int v = p[x] + add;
+                        p[x] = (uint8_t)(v > 255 ? 255 : v);
+                    }
                 }
             }
             if (x0 + n >= canvas_width) break;
         }
+        if (tiled)
+            for (int y = y0; y < y1; ++y) add_saturate_bytes(canvas + y * canvas_width, pattern, canvas_width);
     }
 }
 

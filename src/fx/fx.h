@@ -16,6 +16,9 @@ extern float row_wave[canvas_height];
 extern float column_wave[canvas_width];
 
 void fx_build_blend_tables();
+// Set by fx_build_blend_tables when multiply-and-shift gives every blend table value, so the
+// feedback effect can blend without a lookup per pixel.
+extern bool fx_blend_by_multiply;
 void fx_build_division_table();
 void fx_build_warp_map();
 

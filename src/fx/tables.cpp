@@ -31,7 +31,15 @@ void fx_build_blend_tables()
             blend_table[f * 256 + c] = (uint8_t)(v > 255 ? 255 : v);
         }
     for (int r = 0; r < row_offset_count; ++r) row_offset_table[r] = canvas_width * r;
+    fx_blend_by_multiply = true;
+    for (int f = 0; f < 256; ++f)
+        for (int c = 0; c < 256; ++c)
+            if ((((uint32_t)c * 13108u) >> 16) + (((uint32_t)f * 58983u) >> 16) !=
+                (uint32_t)(c / 5 + (f * 90) / 100))
+                fx_blend_by_multiply = false;
 }
+
+bool fx_blend_by_multiply = false;
 
 void fx_build_division_table()
 {

@@ -49,42 +49,58 @@ void copy_voice(Voice &pending, Voice &mixing)
 }
 
 // Accumulates in unsigned arithmetic: the same bits as signed addition, defined for any gain.
+// The position and its fraction travel as one 32.32 number; between two wraps no check is needed,
+// so the samples are mixed in runs that end where the position next passes its limit.
 void mix_voice(Voice &v, int count)
 {
     const uint32_t gain = snd_gain(v.volume, master_level);
     const int8_t *data = v.sample_data;
-    uint32_t position = v.position, fraction = v.position_fraction;
-    const uint32_t step = (uint32_t)v.step;
-    const uint32_t step_fraction = v.step_fraction;
+    uint64_t p = ((uint64_t)v.position << 32) | v.position_fraction;
+    uint64_t step = ((uint64_t)(uint32_t)v.step << 32) | v.step_fraction;
     uint32_t *out = reinterpret_cast<uint32_t *>(mix_buffer);
-    if (v.loop_flag) {
-        const uint32_t loop_end = v.loop_end, restart = v.loop_start + 1;
-        for (int i = 0; i < count; ++i) {
-            const uint32_t next = fraction + step_fraction;
-            position += step + (next < fraction);
-            fraction = next;
-            if (position > loop_end) position = restart;
-            out[i] += (uint32_t)(int32_t)data[position] * gain;
+    const bool looped = v.loop_flag != 0;
+    // the first position that wraps: past the loop end, or at the length
+    const uint64_t limit = !looped ? (uint64_t)v.length << 32
+                           : v.loop_end == UINT32_MAX ? UINT64_MAX
+                                                      : ((uint64_t)v.loop_end + 1) << 32;
+    int i = 0;
+    while (i < count) {
+        int run = count - i;
+        if (step != 0 && p < limit) {
+            const uint64_t steps = (limit - p + step - 1) / step; // advances until p >= limit
+            if (steps - 1 < (uint64_t)run) run = (int)(steps - 1);
         }
-    } else {
-        uint32_t s = step, sf = step_fraction;
-        const uint32_t length = v.length;
-        for (int i = 0; i < count; ++i) {
-            const uint32_t next = fraction + sf;
-            position += s + (next < fraction);
-            fraction = next;
-            if (position >= length) {
-                position = 0;
-                s = 0;
-                sf = 0;
+        // the run itself in two 32-bit halves: an add with carry, and the position as an index
+        uint64_t position = p >> 32; // stays below the limit, so it never needs 32-bit wrapping
+        uint32_t fraction = (uint32_t)p;
+        const uint64_t whole = step >> 32;
+        const uint32_t part = (uint32_t)step;
+        uint32_t *o = out + i;
+        for (int k = 0; k < run; ++k) {
+            const uint32_t carry = __builtin_add_overflow(fraction, part, &fraction);
+            position += whole + carry;
+            o[k] += (uint32_t)(int32_t)data[position] * gain;
+        }
+        p = ((uint64_t)position << 32) | fraction;
+        i += run;
+        if (i == count) break;
+        // this advance reaches the limit (or the position already lies beyond it)
+        p += step;
+        if (p >= limit) {
+            if (looped) {
+                p = ((uint64_t)(v.loop_start + 1) << 32) | (uint32_t)p;
+            } else {
+                p = (uint32_t)p; // position 0, fraction kept
+                step = 0;
             }
-            out[i] += (uint32_t)(int32_t)data[position] * gain;
         }
-        v.step = (int32_t)s;
-        v.step_fraction = sf;
+        out[i] += (uint32_t)(int32_t)data[(uint32_t)(p >> 32)] * gain;
+        ++i;
     }
-    v.position = position;
-    v.position_fraction = fraction;
+    v.position = (uint32_t)(p >> 32);
+    v.position_fraction = (uint32_t)p;
+    v.step = (int32_t)(uint32_t)(step >> 32);
+    v.step_fraction = (uint32_t)step;
 }
 
 void convert(void *buffer, int offset, int count, int sixteen_bit)

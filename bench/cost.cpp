@@ -1,0 +1,114 @@
+// quellbrand-cost: runs one picture step, a whole frame or the mixer a given number of times inside
+// cost_measure(), so an instruction counter (callgrind's --toggle-collect=cost_measure, or qemu's
+// instruction plugin over two runs) gives its cost per pixel or per sample.
+#include "demo/clip.h"
+#include "demo/frame.h"
+#include "demo/present.h"
+#include "fx/fx.h"
+#include "sound/mixer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint8_t work[canvas_size], spare[canvas_size];
+std::vector<uint8_t> screen(320 * 240 * 2);
+std::vector<int8_t> wave(8192);
+std::vector<int16_t> mixed(2048);
+
+FrameSettings worst_case()
+{
+    // F1-F4 turn every step on over a backdrop scene with a sprite
+    FrameSettings s = {};
+    s.backdrop = true;
+    s.clip_index = 9;
+    s.clip_speed = 1.0f;
+    s.param = 1.0f;
+    s.overlay_image = 9;
+    s.overlay_x = 100;
+    s.overlay_y = 20;
+    s.blur_mode = 1;
+    s.feedback_mode = 3;
+    s.glow_mode = 1;
+    s.strip = 1;
+    return s;
+}
+
+std::string what;
+int clock_arg = 0;
+FrameSettings frame_settings;
+TimelineState frame_state;
+
+void one(int i)
+{
+    const int t = 300 + 2 * i;
+    if (what == "warp") fx_warp_texture(work, t, 0);
+    else if (what == "warp100") fx_warp_texture(work, t, 100);
+    else if (what == "clip") clip_render(work, clip_table[8], t * 20, clip_mode_replace);
+    else if (what == "clip_add") clip_render(work, clip_table[8], t * 20, clip_mode_add);
+    else if (what == "blur") fx_vertical_blur(work, spare, 0, 0, 0, 0, 320, 200, 320, 35);
+    else if (what == "feedback") fx_feedback(work, 250, 0);
+    else if (what == "feedback_turn") fx_feedback(work, 250, 1);
+    else if (what == "glow") fx_block_glow(work, 20, 40, 10);
+    else if (what == "flare") fx_block_glow(work, 32, 244, 0);
+    else if (what == "damage") fx_film_damage(work, t);
+    else if (what == "strip") fx_film_strip(spare, work, 40000.0f + 0.01f * i);
+    else if (what == "sprite") fx_stamp_sprite(work, 100, 20, 9, t);
+    else if (what == "present") present_copy(screen.data(), 640, work);
+    else if (what == "frame" || what == "worst") {
+        FrameSettings s = frame_settings;
+        present_copy(screen.data(), 640, demo_picture_chain(s, t, frame_state, work, spare));
+    } else if (what == "mix") {
+        for (int k = 0; k < 44100 / 2048 + 1; ++k) snd_mix(mixed.data(), 2048, 1);
+    }
+}
+
+} // namespace
+
+extern "C" __attribute__((noinline)) void cost_measure(int iterations)
+{
+    for (int i = 0; i < iterations; ++i) one(i);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: quellbrand-cost WHAT ITERATIONS [CLOCK]\n"
+                             "  WHAT: warp warp100 clip clip_add blur feedback feedback_turn glow flare\n"
+                             "        damage strip sprite present frame (at CLOCK) worst mix\n");
+        return 2;
+    }
+    what = argv[1];
+    const int iterations = std::atoi(argv[2]);
+    clock_arg = argc > 3 ? std::atoi(argv[3]) : 0;
+    fx_build_blend_tables();
+    fx_build_division_table();
+    fx_build_warp_map();
+    // a realistic picture to work on
+    fx_warp_texture(work, 0, 0);
+    clip_render(work, clip_table[8], 0, clip_mode_add);
+    if (what == "frame") {
+        frame_settings = timeline_lookup(clock_arg, 300, frame_state);
+    } else if (what == "worst") {
+        frame_settings = worst_case();
+    } else if (what == "mix") {
+        snd_reset(44100);
+        snd_set_master_volume(64);
+        for (size_t i = 0; i < wave.size(); ++i) wave[i] = (int8_t)((i * 37) & 0x7f);
+        for (int v = 0; v < 4; ++v) {
+            snd_set_sample(v + 1, wave.data(), 8192, 100, 8000, v & 1);
+            snd_select_voice(v);
+            snd_play_sample(v + 1);
+            snd_set_volume(48);
+            snd_set_period(200 + 50 * v);
+            snd_set_position(0);
+        }
+    }
+    cost_measure(iterations);
+    std::printf("%s x %d done\n", what.c_str(), iterations);
+    return 0;
+}
