@@ -24,8 +24,9 @@ void make_bit_expand_table()
     bit_expand_built = true;
 }
 
-// Eight pixels of one frame byte at one weight, as eight bytes in memory order.
-uint64_t eight_pixels[2][256];
+// The eight pixels of one frame byte at one weight, as machine words in memory order.
+constexpr int words_per_byte = bits_per_byte / swar_bytes;
+swar_word eight_pixels[2][256][words_per_byte];
 
 } // namespace
 
@@ -63,23 +64,24 @@ void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode)
             out[j] = fade_out[lit];
             in[j] = fade_in[lit];
         }
-        std::memcpy(&eight_pixels[0][v], out, sizeof out);
-        std::memcpy(&eight_pixels[1][v], in, sizeof in);
+        std::memcpy(eight_pixels[0][v], out, sizeof out);
+        std::memcpy(eight_pixels[1][v], in, sizeof in);
     }
 
     const uint8_t *a = clip.frames + (size_t)frame_a * clip_frame_bytes;
     const uint8_t *b = clip.frames + (size_t)frame_b * clip_frame_bytes;
     // Each byte of a sum is at most 254: no carry crosses into the next pixel.
+    auto expand = [&](uint8_t *dst, int k) {
+        for (int w = 0; w < words_per_byte; ++w)
+            swar_store(dst + w * swar_bytes, eight_pixels[0][a[k]][w] + eight_pixels[1][b[k]][w]);
+    };
     if (mode != clip_mode_add) {
-        for (int k = 0; k < clip_frame_bytes; ++k)
-            swar_store(canvas + k * bits_per_byte, eight_pixels[0][a[k]] + eight_pixels[1][b[k]]);
+        for (int k = 0; k < clip_frame_bytes; ++k) expand(canvas + k * bits_per_byte, k);
     } else {
         // a row of the clip, then one saturating add of it onto the Canvas row
-        uint8_t row[canvas_width];
+        alignas(16) uint8_t row[canvas_width];
         for (int r = 0; r < canvas_height; ++r) {
-            const int k0 = r * clip_row_bytes;
-            for (int c = 0; c < clip_row_bytes; ++c)
-                swar_store(row + c * bits_per_byte, eight_pixels[0][a[k0 + c]] + eight_pixels[1][b[k0 + c]]);
+            for (int c = 0; c < clip_row_bytes; ++c) expand(row + c * bits_per_byte, r * clip_row_bytes + c);
             add_saturate_bytes(canvas + r * canvas_width, row, canvas_width);
         }
     }

@@ -6,8 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-uint8_t work_canvas[canvas_size];
-uint8_t spare_canvas[canvas_size];
+// aligned for the word-at-a-time steps
+alignas(16) uint8_t work_canvas[canvas_size];
+alignas(16) uint8_t spare_canvas[canvas_size];
 
 namespace {
 constexpr int glow_block = 20;

@@ -9,13 +9,14 @@
 #include <cstring>
 
 namespace {
-uint8_t feedback_buffer[canvas_size];
+alignas(16) uint8_t feedback_buffer[canvas_size];
 constexpr int fixed_one = 256; // 8.8 fixed point
 constexpr int max_blur_columns = 1024;
 } // namespace
 
 namespace {
 
+#if defined(__SSE2__)
 // For widths 2..256 the quotient v / width of a grey level is (v x m) >> 16 for m rounded up from
 // 65536 / width; checked against the division table, so the sums are the same either way.
 bool reciprocal(int width, uint16_t &m)
@@ -27,6 +28,8 @@ bool reciprocal(int width, uint16_t &m)
         if ((int32_t)(((uint32_t)v * m) >> 16) != T[v]) return false;
     return true;
 }
+
+#endif
 
 inline uint16_t quotient(uint8_t v, uint16_t m) { return (uint16_t)(((uint32_t)v * m) >> 16); }
 
@@ -49,6 +52,20 @@ struct BlurRow {
             for (int c = 0; c < columns; ++c) sums[c] = (uint16_t)(sums[c] - table[p[c]]);
         else
             for (int c = 0; c < columns; ++c) sums[c] = (uint16_t)(sums[c] - quotient(p[c], m));
+    }
+    // add a row, take the leaving one out, write the sums: one pass
+    void slide(const uint8_t *lead, const uint8_t *leave, uint8_t *p) const
+    {
+        if (table)
+            for (int c = 0; c < columns; ++c) {
+                sums[c] = (uint16_t)(sums[c] + table[lead[c]] - table[leave[c]]);
+                p[c] = (uint8_t)sums[c];
+            }
+        else
+            for (int c = 0; c < columns; ++c) {
+                sums[c] = (uint16_t)(sums[c] + quotient(lead[c], m) - quotient(leave[c], m));
+                p[c] = (uint8_t)sums[c];
+            }
     }
     void put(uint8_t *p) const
     {
@@ -94,7 +111,11 @@ void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, in
     const uint8_t *s = src + src_y * stride + src_x;
     uint8_t *d = dst + dst_y * stride + dst_x;
     uint16_t m = 0;
-    const bool fast = reciprocal(width, m);
+#if defined(__SSE2__)
+    const bool fast = reciprocal(width, m); // vectorises; without SIMD the table is cheaper
+#else
+    const bool fast = false;
+#endif
     // sums never pass 2 x 255 between an add and its subtract
     uint16_t sums[max_blur_columns] = {};
     const BlurRow row{sums, columns, m, fast ? nullptr : T};
@@ -104,11 +125,8 @@ void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, in
         row.add(s + in++ * stride);
         row.put(d + out++ * stride);
     }
-    for (; in < rows; ++in) { // middle
-        row.add(s + in * stride);
-        row.sub(s + (in - width) * stride);
-        row.put(d + out++ * stride);
-    }
+    for (; in < rows; ++in) // middle
+        row.slide(s + in * stride, s + (in - width) * stride, d + out++ * stride);
     for (; out < rows; ++in) { // bottom edge
         row.sub(s + (in - width) * stride);
         row.put(d + out++ * stride);
@@ -168,7 +186,12 @@ void fx_rotozoom(uint8_t *dst, const uint8_t *src, int columns, int rows, int zo
 
 void fx_feedback(uint8_t *canvas, int zoom, int angle)
 {
-    if (fx_blend_by_multiply) {
+#if defined(__SSE2__)
+    const bool by_multiply = fx_blend_by_multiply; // a lookup per pixel is cheaper without SIMD
+#else
+    const bool by_multiply = false;
+#endif
+    if (by_multiply) {
         // c / 5 + (f x 90) / 100, capped: the blend table's values, computed 16 bits at a time
         int k = 0;
 #if defined(__SSE2__)

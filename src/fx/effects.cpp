@@ -48,7 +48,7 @@ void fx_block_glow(uint8_t *canvas, int n, int gain, int bias)
     constexpr int sample_step = 3;
     // When the blocks tile the row, each row gets one saturating add of a row of block values.
     const bool tiled = canvas_width % n == 0 && canvas_width % 8 == 0;
-    uint8_t pattern[canvas_width];
+    alignas(16) uint8_t pattern[canvas_width];
     for (int y0 = 0; y0 < canvas_height; y0 += n) {
         const int y1 = y0 + n < canvas_height ? y0 + n : canvas_height;
         for (int x0 = 0;; x0 += n) {

@@ -1,4 +1,4 @@
-// Eight pixels at a time in a 64-bit word.
+// Pixels a machine word at a time: eight on a 64-bit machine, four on the 32-bit handheld.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -6,30 +6,37 @@
 #include <emmintrin.h>
 #endif
 
-constexpr uint64_t swar_high_bits = 0x8080808080808080ull;
-constexpr uint64_t swar_low_bits = 0x7f7f7f7f7f7f7f7full;
-constexpr uint64_t swar_ones = 0x0101010101010101ull;
+using swar_word = std::uintptr_t;
+constexpr int swar_bytes = (int)sizeof(swar_word);
+constexpr swar_word swar_ones = ~(swar_word)0 / 0xff; // 0x0101...01
+constexpr swar_word swar_high_bits = swar_ones * 0x80;
+constexpr swar_word swar_low_bits = swar_ones * 0x7f;
 
 // Byte-wise a + b, each byte capped at 255.
-inline uint64_t swar_add_saturate(uint64_t a, uint64_t b)
+inline swar_word swar_add_saturate(swar_word a, swar_word b)
 {
-    const uint64_t low = (a & swar_low_bits) + (b & swar_low_bits);
-    const uint64_t sum = low ^ ((a ^ b) & swar_high_bits);
-    const uint64_t carry = ((a & b) | ((a | b) & ~sum)) & swar_high_bits;
-    return sum | ((carry >> 7) * 0xff);
+    const swar_word low = (a & swar_low_bits) + (b & swar_low_bits);
+    const swar_word sum = low ^ ((a ^ b) & swar_high_bits);
+    const swar_word carry = ((a & b) | ((a | b) & ~sum)) & swar_high_bits;
+    // each carried byte becomes 0xff: 0x100 - 0x01 at its place, without a multiply
+    return sum | ((carry << 1) - (carry >> 7));
 }
 
-inline uint64_t swar_load(const uint8_t *p)
+// Loads and stores at word-aligned addresses (the Canvases and the row buffers are aligned).
+inline swar_word swar_load(const uint8_t *p)
 {
-    uint64_t v;
-    std::memcpy(&v, p, sizeof v);
+    swar_word v;
+    std::memcpy(&v, __builtin_assume_aligned(p, sizeof(swar_word)), sizeof v);
     return v;
 }
 
-inline void swar_store(uint8_t *p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
+inline void swar_store(uint8_t *p, swar_word v)
+{
+    std::memcpy(__builtin_assume_aligned(p, sizeof(swar_word)), &v, sizeof v);
+}
 
-// dst[i] = min(dst[i] + src[i], 255) for n bytes, n a multiple of 8: sixteen at a time where the
-// processor has SSE2 (every x86-64), eight in a word elsewhere.
+// dst[i] = min(dst[i] + src[i], 255) for n bytes, n a multiple of 8, both word-aligned: sixteen at
+// a time where the processor has SSE2 (every x86-64), a word at a time elsewhere.
 inline void add_saturate_bytes(uint8_t *dst, const uint8_t *src, int n)
 {
     int i = 0;
@@ -40,5 +47,5 @@ inline void add_saturate_bytes(uint8_t *dst, const uint8_t *src, int n)
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_adds_epu8(a, b));
     }
 #endif
-    for (; i < n; i += 8) swar_store(dst + i, swar_add_saturate(swar_load(dst + i), swar_load(src + i)));
+    for (; i < n; i += swar_bytes) swar_store(dst + i, swar_add_saturate(swar_load(dst + i), swar_load(src + i)));
 }

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds qemu's instruction-counting plugin (libinsn.so) from Debian's qemu source package, which
+# ships no binary of it. Usage: bench/arm-insn-plugin.sh OUT_DIR
+set -eu
+out=$(realpath -m "$1")
+[ -f "$out/libinsn.so" ] && { echo "$out/libinsn.so"; exit 0; }
+mkdir -p "$out/src"
+if ! apt-get source --print-uris qemu >/dev/null 2>&1; then
+    # a deb-src entry beside each configured deb822 source of the machine
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        sed 's/^Types: deb$/Types: deb-src/' "$f" >"/etc/apt/sources.list.d/qb-src-$(basename "$f")"
+    done
+    apt-get update -qq
+fi
+dpkg -s libglib2.0-dev >/dev/null 2>&1 || apt-get install -y -qq libglib2.0-dev >/dev/null
+cd "$out/src"
+apt-get source --download-only -qq qemu >/dev/null 2>&1
+tarball=$(ls qemu_*.orig.tar.* | head -n 1)
+tar -xf "$tarball" --wildcards '*/include/qemu/qemu-plugin.h' '*/tests/plugin/insn.c'
+top=$(ls -d qemu-*/ | head -n 1)
+gcc -O2 -shared -fPIC -I "$top/include/qemu" $(pkg-config --cflags glib-2.0) \
+    "$top/tests/plugin/insn.c" -o "$out/libinsn.so" $(pkg-config --libs glib-2.0)
+echo "$out/libinsn.so"
