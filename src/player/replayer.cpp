@@ -277,7 +277,8 @@ void process_channel(int c, const PatternCell &cell)
         later_effect(ch, cell);
         return;
     }
-    if (cell.sample != 0) {
+    // The file's high nibble can name samples up to 255; only 1..31 exist.
+    if (cell.sample != 0 && cell.sample <= pt_max_samples) {
         ch.sample = cell.sample;
         ch.pan = default_pan[c] * pan_scale;
         ch.volume = pt_module.samples[cell.sample].volume;
@@ -321,6 +322,11 @@ bool row_step()
         pt_state.break_row = 0;
         if (pt_state.position >= pt_module.song_length) pt_state.position = pt_module.restart_position;
     }
+    // Only a malformed song gets here with a position off the order list (a length above 128, or
+    // a jump beyond the end whose row a pattern loop took back): it goes to the restart position.
+    if (pt_state.position < 0 || pt_state.position >= pt_module.song_length ||
+        pt_state.position >= pt_order_entries)
+        pt_state.position = pt_module.restart_position;
     pt_state.current_pattern = pt_module.order_list[pt_state.position];
     pt_state.row_pointer =
         pt_module.pattern_table[pt_state.current_pattern] + pt_state.row * pt_module.channels;

@@ -66,7 +66,9 @@ void mix_voice(Voice &v, int count)
     int i = 0;
     while (i < count) {
         int run = count - i;
-        if (step != 0 && p < limit) {
+        if (p >= limit) {
+            run = 0; // already past it (a shorter sample attached): the next advance wraps
+        } else if (step != 0) {
             const uint64_t steps = (limit - p + step - 1) / step; // advances until p >= limit
             if (steps - 1 < (uint64_t)run) run = (int)(steps - 1);
         }

@@ -191,3 +191,58 @@ TEST_F(Replayer, NothingLoadedNothingSent)
 }
 
 } // namespace
+
+namespace {
+
+// Found by fuzzing: the stored high nibble can name samples 32..255, which do not exist.
+TEST_F(Replayer, SampleNumbersBeyond31AreNoSample)
+{
+    at(0, 0, 0) = {0xf3, mod_period(36), 0, 0}; // sample 0xf3
+    at(0, 0, 1) = {33, mod_period(36), 0, 0};
+    start();
+    ticks(1);
+    for (int ch : {0, 1}) {
+        EXPECT_TRUE(values_of(ch, "play").empty());
+        EXPECT_TRUE(values_of(ch, "volume").empty());
+        EXPECT_EQ(values_of(ch, "period"), std::vector<long long>{428}); // the note still plays
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Found by fuzzing: a song length byte above 128 would step past the order list.
+TEST_F(Replayer, SongLengthBeyondTheOrderListWrapsAt128)
+{
+    song = small_song(1);
+    std::vector<uint8_t> bytes = mod_write(song);
+    bytes[950] = 200; // song length
+    bytes[951] = 0;   // restart
+    bytes.push_back(0);
+    ASSERT_EQ(pt_load(bytes.data(), bytes.size() - 1), 1);
+    ticks(6 * 64 * 128);
+    EXPECT_EQ(pt_song_clock(), 12763);
+    ticks(6);
+    EXPECT_EQ(pt_song_clock(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Found by fuzzing: a jump beyond the song whose row a pattern loop takes back.
+TEST_F(Replayer, JumpBeyondTheSongWithALoopBackGoesToRestart)
+{
+    song = small_song(2);
+    song.restart = 1;
+    at(0, 4, 0) = cell(0, -1, 0xB, 180);
+    at(0, 4, 1) = cell(0, -1, 0xE, 0x62); // loop start row 0 on this channel
+    start();
+    ticks(6 * 5);
+    EXPECT_EQ(pt_song_clock(), 17899); // position 179, row 0 - 1
+    ticks(1);
+    EXPECT_EQ(pt_song_clock(), 100); // restart position, row 0
+}
+
+} // namespace

@@ -185,3 +185,32 @@ TEST_F(Mixer, ResetRestoresDefaults)
 }
 
 } // namespace
+
+namespace {
+
+// A shorter sample attached without a new position: the next advance wraps before any read.
+TEST_F(Mixer, ShorterSampleAttachedMidwayWrapsAtOnce)
+{
+    std::vector<int8_t> shot(16, 0), looped(16, 0);
+    for (int i = 0; i < 16; ++i) shot[i] = (int8_t)(100 + i), looped[i] = (int8_t)(50 + i);
+    play(64);
+    mix(50); // voice 0 now stands at position 50 of the 64-byte ramp
+    ASSERT_EQ(snd_mixing_voice(0).position, 50u);
+    snd_set_sample(2, shot.data(), 16, 0, 0, 0);
+    snd_select_voice(0);
+    snd_play_sample(2);
+    std::vector<int16_t> out = mix(3);
+    for (int16_t v : out) EXPECT_EQ(v, 100 * 129); // one-shot: back to byte 0, stopped
+    snd_set_sample(3, looped.data(), 16, 2, 10, 1);
+    snd_set_position(12); // beyond the loop end: loop off... so set it again below
+    snd_play_sample(3);
+    snd_set_position(5);
+    mix(0);
+    for (int k = 0; k < 8; ++k) mix(1); // walk to the loop end
+    snd_set_sample(4, looped.data(), 8, 2, 4, 1);
+    snd_play_sample(4); // position 13 lies past this loop's end
+    out = mix(2);
+    EXPECT_EQ(out[0], (50 + 3) * 129);
+}
+
+} // namespace
