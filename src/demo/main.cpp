@@ -56,10 +56,15 @@ int main(int argc, char **argv)
     snd_choose_driver();
     pt_load(song_module, (size_t)(song_module_end - song_module));
 
-    screen = SDL_SetVideoMode(screen_width, screen_height, screen_bits, flags);
+    // Without a graphical display SDL falls back to drawing in the terminal with characters,
+    // which cannot show the demo: that counts as no video mode.
+    char driver[32] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    const bool text_only = !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib");
+    screen = text_only ? nullptr : SDL_SetVideoMode(screen_width, screen_height, screen_bits, flags);
     if (!screen) {
         std::fprintf(stderr, "quellbrand: cannot open the 320x240 16-bit video mode: %s\n",
-                     SDL_GetError());
+                     text_only ? "no graphical display" : SDL_GetError());
         SDL_Quit();
         return 1;
     }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real demo with SDL's disk audio driver (real-time pacing: one 2048-sample buffer every
-# 46 ms). "short": after 4 s the output is 16-bit mono at 44100 Hz and not silent. "full": the demo
-# plays to its end by itself, exits 0, and its output has the song's length, sound and few clips.
+# 46 ms). "short": after 4 s the output is 16-bit mono at 44100 Hz and not silent; "closed" and
+# "eof": the same with standard input closed or at its end (the pushed-back answer still picks
+# 44100 Hz). "full": the demo plays to its end by itself, exits 0, and its output has the song's
+# length, sound and few clips.
 set -u
 bin=$1
 mode=${2:-short}
@@ -10,9 +12,12 @@ trap 'rm -rf "$work"' EXIT
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46
 export SDL_DISKAUDIOFILE="$work/out.raw"
 start=$(date +%s.%N)
-"$bin" </dev/null >"$work/stdout" 2>"$work/stderr" &
+case "$mode" in
+closed) "$bin" <&- >"$work/stdout" 2>"$work/stderr" & ;;
+*) "$bin" </dev/null >"$work/stdout" 2>"$work/stderr" & ;;
+esac
 pid=$!
-if [ "$mode" = short ]; then
+if [ "$mode" != full ]; then
     sleep 4
     kill -0 "$pid" 2>/dev/null || { echo "the demo ended early"; cat "$work/stderr"; exit 1; }
     kill -KILL "$pid"

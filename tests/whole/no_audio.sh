@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
 # With an audio driver that cannot open, the demo says so once, runs silent from the timer, and
-# its pictures still follow the song (it is still running, not waiting for a first tick forever).
+# its pictures still follow the song: after 3 s it is running (not waiting for a first tick);
+# "full": it ends by itself on time, with status 0.
 set -u
 bin=$1
+mode=${2:-short}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+start=$(date +%s)
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=no-such-driver "$bin" </dev/null >/dev/null 2>"$work/err" &
 pid=$!
+if [ "$mode" = full ]; then
+    wait "$pid"
+    status=$?
+    elapsed=$(($(date +%s) - start))
+    [ "$status" -eq 0 ] || { echo "exit status $status"; cat "$work/err"; exit 1; }
+    [ "$elapsed" -ge 160 ] && [ "$elapsed" -le 210 ] || { echo "ended after $elapsed s, not about 172"; exit 1; }
+    echo "silent run ended by itself after $elapsed s"
+    exit 0
+fi
 sleep 3
 kill -0 "$pid" 2>/dev/null || { echo "the demo ended"; cat "$work/err"; exit 1; }
 kill -KILL "$pid"

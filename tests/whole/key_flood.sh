@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Under a virtual X server with disk audio: a flood of key presses and mouse motion for the first
+# ten seconds, and the demo still ends by itself on time with status 0.
+set -u
+bin=$1
+work=$(mktemp -d)
+trap 'kill -KILL $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
+display=:$((200 + RANDOM % 100))
+Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start=$(date +%s)
+"$bin" -w </dev/null >/dev/null 2>"$work/err" &
+demo=$!
+win=""
+for _ in $(seq 100); do
+    win=$(xdotool search --name "^Quellbrand by Tessaline & Vek$" 2>/dev/null | head -n 1)
+    [ -n "$win" ] && break
+    sleep 0.1
+done
+[ -n "$win" ] || { echo "no window"; exit 1; }
+xdotool mousemove --window "$win" 160 120
+sent=0
+while [ $(($(date +%s) - start)) -lt 12 ]; do
+    xdotool key --window "$win" --delay 1 F1 F2 F3 F4 space Return Up Down Up F1 F3 space 2>/dev/null
+    xdotool mousemove --window "$win" $((RANDOM % 320)) $((RANDOM % 240)) 2>/dev/null
+    sent=$((sent + 13))
+done
+kill -0 "$demo" 2>/dev/null || { echo "the demo died under the flood"; cat "$work/err"; exit 1; }
+wait "$demo"
+status=$?
+elapsed=$(($(date +%s) - start))
+[ "$status" -eq 0 ] || { echo "exit status $status"; cat "$work/err"; exit 1; }
+[ "$elapsed" -ge 160 ] && [ "$elapsed" -le 210 ] || { echo "ended after $elapsed s"; exit 1; }
+echo "$sent key presses and motions; ended by itself after $elapsed s"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# With no display at all (no DISPLAY, no dummy video driver) the demo says so in one line on
+# standard error and exits with status 1.
+set -u
+bin=$1
+err=$(mktemp)
+trap 'rm -f "$err"' EXIT
+env -u DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 20 ${QB_RUN:-} "$bin" </dev/null >/dev/null 2>"$err"
+status=$?
+[ "$status" -eq 1 ] || { echo "exit status $status, not 1"; cat "$err"; exit 1; }
+[ "$(wc -l <"$err")" -eq 1 ] || { echo "not exactly one line on standard error:"; cat "$err"; exit 1; }
+grep -q "^quellbrand: cannot open the 320x240 16-bit video mode: " "$err" || { cat "$err"; exit 1; }
+echo "one line, status 1: $(cat "$err")"
