@@ -3,7 +3,8 @@
 set -eu
 packages=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
           fonts-dejavu-extra libstb-dev libgtest-dev libbenchmark-dev xvfb xdotool x11-utils
-          ffmpeg imagemagick sox bc python3 crossbuild-essential-armel qemu-user)
+          ffmpeg imagemagick sox bc python3 crossbuild-essential-armel qemu-user
+          clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

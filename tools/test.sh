@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test three times: a Release build, a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer that stops at the first report, and a
-# 32-bit soft-float ARM build run under emulation, which must match the same golden record.
+# 32-bit soft-float ARM build run under emulation, which must match the same golden record. Then
+# the threaded tests under ThreadSanitizer, and a minute of fuzzing the module loader and player.
 set -eu
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
@@ -24,4 +25,17 @@ LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 bash tools/arm-sysroot.sh build-arm/armel-sysroot
 CTEST_EXTRA="" run build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BUILD_TYPE=Release \
     -DQB_ARM_SYSROOT="$PWD/build-arm/armel-sysroot" -DQB_HOST_BUILD="$PWD/build" -DQB_BENCH=OFF
+
+echo "== build-tsan"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_player quellbrand quellbrand-capture >/dev/null
+(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../tests/tsan.supp" \
+    ctest --output-on-failure -R 'Replayer|golden_record|demo_runs_headless|demo_without_audio_device') || status=1
+
+echo "== fuzz"
+bash tools/fuzz.sh 60 || status=1
+if ls build-fuzz/crashes/* >/dev/null 2>&1; then
+    echo "the fuzzer found crashing inputs: build-fuzz/crashes"
+    status=1
+fi
 exit $status

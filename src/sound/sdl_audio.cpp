@@ -22,7 +22,14 @@ int sdl_open(int freq, int format, int channels, int samples)
     return SDL_OpenAudio(&audio_spec, nullptr) < 0 ? 0 : 1;
 }
 
-void sdl_pause(int paused) { SDL_PauseAudio(paused); }
+// Under the audio lock, which SDL also holds around every callback: everything the main thread
+// set up before (the loaded song, the tick rate) is then seen by the audio thread.
+void sdl_pause(int paused)
+{
+    SDL_LockAudio();
+    SDL_PauseAudio(paused);
+    SDL_UnlockAudio();
+}
 
 void sdl_start_timer(int milliseconds)
 {
