@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Soak: the whole demo, live under a virtual X server with disk audio, to its end, several times in
+# a row. Each run must end by itself with status 0 and no sanitizer report; resident memory is
+# sampled every two seconds and must stay flat after start-up.
+#   tests/soak.sh BINARY [RUNS]
+set -u
+bin=$1
+runs=${2:-3}
+work=$(mktemp -d)
+trap 'kill -KILL $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+display=:$((300 + RANDOM % 100))
+Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
+export ASAN_OPTIONS=halt_on_error=1 LSAN_OPTIONS=suppressions=$(dirname "$0")/lsan.supp
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+status=0
+for run in $(seq "$runs"); do
+    start=$(date +%s)
+    "$bin" -w </dev/null >/dev/null 2>"$work/err" &
+    pid=$!
+    samples=()
+    while kill -0 "$pid" 2>/dev/null; do
+        rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
+        [ -n "$rss" ] && [ $(($(date +%s) - start)) -ge 6 ] && samples+=("$rss")
+        sleep 2
+    done
+    wait "$pid"
+    code=$?
+    elapsed=$(($(date +%s) - start))
+    lo=$(printf '%s\n' "${samples[@]}" | sort -n | head -n 1)
+    hi=$(printf '%s\n' "${samples[@]}" | sort -n | tail -n 1)
+    reports=$(grep -c -E 'ERROR: (Address|Leak)Sanitizer|runtime error' "$work/err")
+    echo "run $run: status $code after $elapsed s, resident memory ${lo}..${hi} kB over ${#samples[@]} samples, $reports sanitizer reports"
+    [ "$code" -eq 0 ] && [ "$reports" -eq 0 ] && [ $((hi - lo)) -le 1024 ] || status=1
+done
+exit $status
