@@ -11,8 +11,7 @@ namespace {
 
 std::vector<int8_t> wave(8192);
 
-void BM_mix_four_voices_one_second(benchmark::State &state)
-{
+void BM_mix_four_voices_one_second(benchmark::State &state) {
     snd_reset(44100);
     snd_set_master_volume(64);
     for (size_t i = 0; i < wave.size(); ++i) wave[i] = (int8_t)((i * 37) & 0x7f);
@@ -34,8 +33,7 @@ BENCHMARK(BM_mix_four_voices_one_second);
 
 std::vector<uint8_t> module_bytes;
 
-void BM_tick_row_with_effects(benchmark::State &state)
-{
+void BM_tick_row_with_effects(benchmark::State &state) {
     ModWriterSong song;
     ModWriterSample s;
     s.data.assign(4096, 3);

@@ -20,8 +20,7 @@ std::vector<uint8_t> screen(320 * 240 * 2);
 std::vector<int8_t> wave(8192);
 std::vector<int16_t> mixed(2048);
 
-FrameSettings worst_case()
-{
+FrameSettings worst_case() {
     // F1-F4 turn every step on over a backdrop scene with a sprite
     FrameSettings s = {};
     s.backdrop = true;
@@ -43,22 +42,34 @@ int clock_arg = 0;
 FrameSettings frame_settings;
 TimelineState frame_state;
 
-void one(int i)
-{
+void one(int i) {
     const int t = 300 + 2 * i;
-    if (what == "warp") fx_warp_texture(work, t, 0);
-    else if (what == "warp100") fx_warp_texture(work, t, 100);
-    else if (what == "clip") clip_render(work, clip_table[8], t * 20, clip_mode_replace);
-    else if (what == "clip_add") clip_render(work, clip_table[8], t * 20, clip_mode_add);
-    else if (what == "blur") fx_vertical_blur(work, spare, 0, 0, 0, 0, 320, 200, 320, 35);
-    else if (what == "feedback") fx_feedback(work, 250, 0);
-    else if (what == "feedback_turn") fx_feedback(work, 250, 1);
-    else if (what == "glow") fx_block_glow(work, 20, 40, 10);
-    else if (what == "flare") fx_block_glow(work, 32, 244, 0);
-    else if (what == "damage") fx_film_damage(work, t);
-    else if (what == "strip") fx_film_strip(spare, work, 40000.0f + 0.01f * i);
-    else if (what == "sprite") fx_stamp_sprite(work, 100, 20, 9, t);
-    else if (what == "present") present_copy(screen.data(), 640, work);
+    if (what == "warp")
+        fx_warp_texture(work, t, 0);
+    else if (what == "warp100")
+        fx_warp_texture(work, t, 100);
+    else if (what == "clip")
+        clip_render(work, clip_table[8], t * 20, clip_mode_replace);
+    else if (what == "clip_add")
+        clip_render(work, clip_table[8], t * 20, clip_mode_add);
+    else if (what == "blur")
+        fx_vertical_blur(work, spare, 0, 0, 0, 0, 320, 200, 320, 35);
+    else if (what == "feedback")
+        fx_feedback(work, 250, 0);
+    else if (what == "feedback_turn")
+        fx_feedback(work, 250, 1);
+    else if (what == "glow")
+        fx_block_glow(work, 20, 40, 10);
+    else if (what == "flare")
+        fx_block_glow(work, 32, 244, 0);
+    else if (what == "damage")
+        fx_film_damage(work, t);
+    else if (what == "strip")
+        fx_film_strip(spare, work, 40000.0f + 0.01f * i);
+    else if (what == "sprite")
+        fx_stamp_sprite(work, 100, 20, 9, t);
+    else if (what == "present")
+        present_copy(screen.data(), 640, work);
     else if (what == "frame" || what == "worst") {
         FrameSettings s = frame_settings;
         present_copy(screen.data(), 640, demo_picture_chain(s, t, frame_state, work, spare));
@@ -69,17 +80,16 @@ void one(int i)
 
 } // namespace
 
-extern "C" __attribute__((noinline)) void cost_measure(int iterations)
-{
+extern "C" __attribute__((noinline)) void cost_measure(int iterations) {
     for (int i = 0; i < iterations; ++i) one(i);
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: quellbrand-cost WHAT ITERATIONS [CLOCK]\n"
-                             "  WHAT: warp warp100 clip clip_add blur feedback feedback_turn glow flare\n"
-                             "        damage strip sprite present frame (at CLOCK) worst mix\n");
+        std::fprintf(stderr,
+                     "usage: quellbrand-cost WHAT ITERATIONS [CLOCK]\n"
+                     "  WHAT: warp warp100 clip clip_add blur feedback feedback_turn glow flare\n"
+                     "        damage strip sprite present frame (at CLOCK) worst mix\n");
         return 2;
     }
     what = argv[1];

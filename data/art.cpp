@@ -8,12 +8,17 @@
 
 namespace {
 
-void paint(float &dst, float v, Paint mode)
-{
+void paint(float &dst, float v, Paint mode) {
     switch (mode) {
-    case Paint::set: dst = v; break;
-    case Paint::max: dst = std::max(dst, v); break;
-    case Paint::erase: dst = 0.0f; break;
+    case Paint::set:
+        dst = v;
+        break;
+    case Paint::max:
+        dst = std::max(dst, v);
+        break;
+    case Paint::erase:
+        dst = 0.0f;
+        break;
     }
 }
 
@@ -21,8 +26,7 @@ struct Box {
     int x0, y0, x1, y1;
 };
 
-Box clip_box(const Image &img, double x0, double y0, double x1, double y1)
-{
+Box clip_box(const Image &img, double x0, double y0, double x1, double y1) {
     Box b{(int)std::floor(x0), (int)std::floor(y0), (int)std::ceil(x1), (int)std::ceil(y1)};
     b.x0 = std::max(b.x0, 0);
     b.y0 = std::max(b.y0, 0);
@@ -31,8 +35,7 @@ Box clip_box(const Image &img, double x0, double y0, double x1, double y1)
     return b;
 }
 
-double segment_distance(Pt p, Pt a, Pt b, double *along)
-{
+double segment_distance(Pt p, Pt a, Pt b, double *along) {
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double len2 = dx * dx + dy * dy;
     double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
@@ -44,10 +47,11 @@ double segment_distance(Pt p, Pt a, Pt b, double *along)
 
 } // namespace
 
-void art_fill(Image &img, float v) { std::fill(img.px.begin(), img.px.end(), v); }
+void art_fill(Image &img, float v) {
+    std::fill(img.px.begin(), img.px.end(), v);
+}
 
-void art_disc(Image &img, double cx, double cy, double r, float v, Paint mode)
-{
+void art_disc(Image &img, double cx, double cy, double r, float v, Paint mode) {
     const Box b = clip_box(img, cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1);
     for (int y = b.y0; y <= b.y1; ++y)
         for (int x = b.x0; x <= b.x1; ++x) {
@@ -56,8 +60,7 @@ void art_disc(Image &img, double cx, double cy, double r, float v, Paint mode)
         }
 }
 
-void art_ring(Image &img, double cx, double cy, double r, double thickness, float v, Paint mode)
-{
+void art_ring(Image &img, double cx, double cy, double r, double thickness, float v, Paint mode) {
     const double outer = r + thickness / 2, inner = std::max(0.0, r - thickness / 2);
     const Box b = clip_box(img, cx - outer - 1, cy - outer - 1, cx + outer + 1, cy + outer + 1);
     for (int y = b.y0; y <= b.y1; ++y)
@@ -69,8 +72,7 @@ void art_ring(Image &img, double cx, double cy, double r, double thickness, floa
 }
 
 void art_ellipse(Image &img, double cx, double cy, double rx, double ry, double angle, float v,
-                 Paint mode)
-{
+                 Paint mode) {
     const double r = std::max(rx, ry);
     const double c = std::cos(angle), s = std::sin(angle);
     const Box b = clip_box(img, cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1);
@@ -82,13 +84,11 @@ void art_ellipse(Image &img, double cx, double cy, double rx, double ry, double 
         }
 }
 
-void art_line(Image &img, Pt a, Pt b, double thickness, float v, Paint mode)
-{
+void art_line(Image &img, Pt a, Pt b, double thickness, float v, Paint mode) {
     art_stroke(img, {a, b}, thickness, thickness, v, mode);
 }
 
-void art_stroke(Image &img, const std::vector<Pt> &pts, double t0, double t1, float v, Paint mode)
-{
+void art_stroke(Image &img, const std::vector<Pt> &pts, double t0, double t1, float v, Paint mode) {
     if (pts.size() < 2) {
         if (pts.size() == 1) art_disc(img, pts[0].x, pts[0].y, t0 / 2, v, mode);
         return;
@@ -113,8 +113,7 @@ void art_stroke(Image &img, const std::vector<Pt> &pts, double t0, double t1, fl
     }
 }
 
-void art_polygon(Image &img, const std::vector<Pt> &pts, float v, Paint mode)
-{
+void art_polygon(Image &img, const std::vector<Pt> &pts, float v, Paint mode) {
     if (pts.size() < 3) return;
     double y0 = pts[0].y, y1 = pts[0].y;
     for (const Pt &p : pts) {
@@ -140,8 +139,7 @@ void art_polygon(Image &img, const std::vector<Pt> &pts, float v, Paint mode)
     }
 }
 
-float art_bayer(int x, int y)
-{
+float art_bayer(int x, int y) {
     static const int m[8][8] = {
         {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
         {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
@@ -151,8 +149,7 @@ float art_bayer(int x, int y)
     return (m[y & 7][x & 7] + 0.5f) / 64.0f;
 }
 
-void art_pack_frame(const Image &img, uint8_t *frame)
-{
+void art_pack_frame(const Image &img, uint8_t *frame) {
     for (int y = 0; y < img.h; ++y)
         for (int c = 0; c < img.w / 8; ++c) {
             uint8_t byte = 0;
@@ -164,8 +161,7 @@ void art_pack_frame(const Image &img, uint8_t *frame)
         }
 }
 
-uint32_t Rng::next()
-{
+uint32_t Rng::next() {
     // xorshift32
     state ^= state << 13;
     state ^= state >> 17;
@@ -173,26 +169,27 @@ uint32_t Rng::next()
     return state;
 }
 
-double Rng::uniform() { return (next() >> 8) / 16777216.0; }
+double Rng::uniform() {
+    return (next() >> 8) / 16777216.0;
+}
 
 namespace {
-uint32_t hash3(int x, int y, uint32_t seed)
-{
+uint32_t hash3(int x, int y, uint32_t seed) {
     uint32_t h = (uint32_t)x * 374761393u + (uint32_t)y * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return h ^ (h >> 16);
 }
-double lattice(int x, int y, int period, uint32_t seed)
-{
+double lattice(int x, int y, int period, uint32_t seed) {
     x = ((x % period) + period) % period;
     y = ((y % period) + period) % period;
     return (hash3(x, y, seed) & 0xffff) / 65535.0;
 }
-double smooth(double t) { return t * t * (3 - 2 * t); }
+double smooth(double t) {
+    return t * t * (3 - 2 * t);
+}
 } // namespace
 
-double art_noise(double x, double y, int period, uint32_t seed)
-{
+double art_noise(double x, double y, int period, uint32_t seed) {
     const int xi = (int)std::floor(x), yi = (int)std::floor(y);
     const double fx = smooth(x - xi), fy = smooth(y - yi);
     const double a = lattice(xi, yi, period, seed), b = lattice(xi + 1, yi, period, seed);
@@ -200,8 +197,7 @@ double art_noise(double x, double y, int period, uint32_t seed)
     return (a + (b - a) * fx) * (1 - fy) + (c + (d - c) * fx) * fy;
 }
 
-Vec3 art_rotate(Vec3 v, double ax, double ay, double az)
-{
+Vec3 art_rotate(Vec3 v, double ax, double ay, double az) {
     double c = std::cos(ax), s = std::sin(ax);
     v = {v.x, v.y * c - v.z * s, v.y * s + v.z * c};
     c = std::cos(ay), s = std::sin(ay);
@@ -210,14 +206,12 @@ Vec3 art_rotate(Vec3 v, double ax, double ay, double az)
     return {v.x * c - v.y * s, v.x * s + v.y * c, v.z};
 }
 
-Pt art_project(Vec3 v, double d, double scale, double cx, double cy)
-{
+Pt art_project(Vec3 v, double d, double scale, double cx, double cy) {
     const double k = scale / (v.z + d);
     return {cx + v.x * k, cy - v.y * k};
 }
 
-std::vector<uint8_t> art_tga(int w, int h, const std::vector<uint8_t> &grey)
-{
+std::vector<uint8_t> art_tga(int w, int h, const std::vector<uint8_t> &grey) {
     constexpr size_t header = 18, footer = 26;
     std::vector<uint8_t> out(header + grey.size() + footer, 0);
     out[2] = 3; // uncompressed grey
@@ -231,12 +225,12 @@ std::vector<uint8_t> art_tga(int w, int h, const std::vector<uint8_t> &grey)
     // extension and developer-area offsets stay 0; the signature keeps its final zero
     const char signature[] = "TRUEVISION-XFILE.";
     static_assert(sizeof signature + 8 == footer, "TGA 2.0 footer");
-    std::copy(signature, signature + sizeof signature, out.end() - (std::ptrdiff_t)sizeof signature);
+    std::copy(signature, signature + sizeof signature,
+              out.end() - (std::ptrdiff_t)sizeof signature);
     return out;
 }
 
-bool art_write_file(const std::string &path, const std::vector<uint8_t> &bytes)
-{
+bool art_write_file(const std::string &path, const std::vector<uint8_t> &bytes) {
     FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

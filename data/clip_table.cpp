@@ -8,15 +8,16 @@ extern "C" const uint8_t clip_frames[];
 namespace {
 constexpr int32_t counts[clip_table_size] = {63, 35, 10, 20, 45, 80, 80, 80, 80, 80};
 
-constexpr size_t frame_offset(int clip)
-{
+constexpr size_t frame_offset(int clip) {
     size_t frames = 0;
     for (int i = 0; i < clip; ++i) frames += (size_t)counts[i];
     return frames * clip_frame_bytes;
 }
 static_assert(frame_offset(clip_table_size) == 573u * clip_frame_bytes, "573 frames in all");
 
-constexpr ClipRecord record(int clip) { return {0.0f, "", clip_frames + frame_offset(clip), counts[clip]}; }
+constexpr ClipRecord record(int clip) {
+    return {0.0f, "", clip_frames + frame_offset(clip), counts[clip]};
+}
 } // namespace
 
 const int32_t clip_frame_counts[clip_table_size] = {63, 35, 10, 20, 45, 80, 80, 80, 80, 80};

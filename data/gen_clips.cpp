@@ -15,8 +15,7 @@ constexpr double tau = 6.283185307179586;
 constexpr int clip_frames[10] = {63, 35, 10, 20, 45, 80, 80, 80, 80, 80};
 
 // Frame shown at the k-th whole position: the even frames upward, then the odd ones back down.
-int shown_frame(int k, int n)
-{
+int shown_frame(int k, int n) {
     int m = 2 * (k % n);
     if (m >= n) m = 2 * n - m - 1;
     return m;
@@ -24,11 +23,12 @@ int shown_frame(int k, int n)
 
 // ---- articulated figures -------------------------------------------------------------
 
-Pt polar(Pt o, double len, double angle) { return {o.x + len * std::sin(angle), o.y + len * std::cos(angle)}; }
+Pt polar(Pt o, double len, double angle) {
+    return {o.x + len * std::sin(angle), o.y + len * std::cos(angle)};
+}
 
 // Scrolling ground: a horizon line and ticks that move left by one spacing per loop.
-void ground(Image &img, double y, double phase, double spacing, int ticks)
-{
+void ground(Image &img, double y, double phase, double spacing, int ticks) {
     art_line(img, {0, y}, {W, y}, 2.0, 1.0f);
     for (int i = -1; i <= ticks; ++i) {
         const double x = (i - phase) * spacing;
@@ -37,8 +37,7 @@ void ground(Image &img, double y, double phase, double spacing, int ticks)
 }
 
 // Clip 4: a runner, the chronophotographer's first subject. Seamless forward loop.
-void runner(Image &img, double phase)
-{
+void runner(Image &img, double phase) {
     const double a = tau * phase;
     const double bob = 5.0 * std::cos(2 * a + 0.6);
     const Pt hip{150, 96 + bob};
@@ -73,8 +72,7 @@ void runner(Image &img, double phase)
 }
 
 // Clip 7: a galloping horse with a mane and tail of flame. Seamless forward loop.
-void horse(Image &img, double phase)
-{
+void horse(Image &img, double phase) {
     const double a = tau * phase;
     const double bob = 5.0 * std::sin(a + 0.8);
     const double pitch = 0.08 * std::sin(a + 2.2);
@@ -90,18 +88,20 @@ void horse(Image &img, double phase)
     art_stroke(img, {withers, {withers.x + 18, withers.y - 14}, poll}, 30, 15, 1.0f);
     const Pt muzzle = polar(poll, 30, 1.05 + nod);
     art_stroke(img, {poll, muzzle}, 16, 11, 1.0f);
-    art_line(img, poll, polar(poll, 12, 3.5), 5, 1.0f); // ear
+    art_line(img, poll, polar(poll, 12, 3.5), 5, 1.0f);             // ear
     art_disc(img, poll.x + 7, poll.y + 7, 2.2, 0.0f, Paint::erase); // eye
     // mane and tail: flickering tongues of flame streaming back
     Rng rng(7);
     for (int i = 0; i < 9; ++i) {
         const double t = i / 8.0;
-        const Pt root{withers.x + (poll.x - withers.x) * t, withers.y + (poll.y - withers.y) * t - 4};
+        const Pt root{withers.x + (poll.x - withers.x) * t,
+                      withers.y + (poll.y - withers.y) * t - 4};
         const double len = 16 + 10 * std::sin(a * 2 + i * 1.7) + rng.range(0, 6);
         std::vector<Pt> flame;
         for (int k = 0; k <= 6; ++k) {
             const double u = k / 6.0;
-            flame.push_back({root.x - len * u * 1.2, root.y - len * u * 0.5 + 5 * std::sin(a * 2 + u * 4 + i)});
+            flame.push_back(
+                {root.x - len * u * 1.2, root.y - len * u * 0.5 + 5 * std::sin(a * 2 + u * 4 + i)});
         }
         art_stroke(img, flame, 7, 1, 1.0f);
     }
@@ -120,8 +120,10 @@ void horse(Image &img, double phase)
         double x, offset, shade;
         bool fore;
     };
-    const Leg legs[4] = {{-48, 0.00, 0.5, false}, {-40, 0.10, 1.0, false},
-                         {38, 0.45, 0.5, true},   {46, 0.55, 1.0, true}};
+    const Leg legs[4] = {{-48, 0.00, 0.5, false},
+                         {-40, 0.10, 1.0, false},
+                         {38, 0.45, 0.5, true},
+                         {46, 0.55, 1.0, true}};
     for (const Leg &l : legs) {
         const double s = a - tau * l.offset;
         const double swing = 0.55 * std::sin(s);
@@ -154,8 +156,7 @@ void horse(Image &img, double phase)
 // ---- fire and water ---------------------------------------------------------------
 
 // Clip 0: a burst of fire that opens and closes. Back and forth.
-void burst(Image &img, double p)
-{
+void burst(Image &img, double p) {
     const double e = p * p * (3 - 2 * p);
     const Pt c{160, 100};
     const int petals = 12;
@@ -169,14 +170,16 @@ void burst(Image &img, double p)
             const double r = 18 + len * u;
             const double bend = 0.35 * e * u * u;
             const double w = width * std::sin(3.14159 * std::pow(u, 0.7));
-            petal.push_back({c.x + r * std::cos(ang + bend + w), c.y + r * std::sin(ang + bend + w) * 0.9});
+            petal.push_back(
+                {c.x + r * std::cos(ang + bend + w), c.y + r * std::sin(ang + bend + w) * 0.9});
         }
         for (int k = 10; k >= 0; --k) {
             const double u = k / 10.0;
             const double r = 18 + len * u;
             const double bend = 0.35 * e * u * u;
             const double w = width * std::sin(3.14159 * std::pow(u, 0.7));
-            petal.push_back({c.x + r * std::cos(ang + bend - w), c.y + r * std::sin(ang + bend - w) * 0.9});
+            petal.push_back(
+                {c.x + r * std::cos(ang + bend - w), c.y + r * std::sin(ang + bend - w) * 0.9});
         }
         art_polygon(img, petal, 1.0f);
     }
@@ -187,11 +190,11 @@ void burst(Image &img, double p)
 }
 
 // Clip 1: a crystal drop turning, its edges drawn as bright bars. Back and forth.
-void crystal(Image &img, double p)
-{
+void crystal(Image &img, double p) {
     const double g = 1.6180339887;
-    std::vector<Vec3> v = {{-1, g, 0}, {1, g, 0},  {-1, -g, 0}, {1, -g, 0}, {0, -1, g},  {0, 1, g},
-                           {0, -1, -g}, {0, 1, -g}, {g, 0, -1}, {g, 0, 1},  {-g, 0, -1}, {-g, 0, 1}};
+    std::vector<Vec3> v = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0},
+                           {0, -1, g}, {0, 1, g}, {0, -1, -g}, {0, 1, -g},
+                           {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
     const double ay = p * tau / 2.5, ax = 0.45 + 0.5 * p;
     const double scale = 1.0 + 0.25 * std::sin(p * tau * 2);
     std::vector<Pt> q;
@@ -213,8 +216,7 @@ void crystal(Image &img, double p)
 }
 
 // Clip 2: rain on water, rings widening. Seamless forward loop.
-void ripples(Image &img, double phase)
-{
+void ripples(Image &img, double phase) {
     const Pt drops[3] = {{90, 70}, {230, 120}, {150, 165}};
     const double spacing = 26;
     for (int d = 0; d < 3; ++d) {
@@ -228,8 +230,7 @@ void ripples(Image &img, double phase)
 }
 
 // Clip 3: a shoal of fish beating their tails. Back and forth.
-void fish_shape(Image &img, Pt c, double size, double wave, bool left)
-{
+void fish_shape(Image &img, Pt c, double size, double wave, bool left) {
     const double dir = left ? -1 : 1;
     std::vector<Pt> top, bottom;
     for (int k = 0; k <= 16; ++k) {
@@ -252,13 +253,14 @@ void fish_shape(Image &img, Pt c, double size, double wave, bool left)
     (void)root;
     art_polygon(img, body, 1.0f);
     art_disc(img, c.x + dir * size * 0.32, c.y - size * 0.06, size * 0.06, 0.0f, Paint::erase);
-    art_stroke(img, {{c.x + dir * size * 0.18, c.y - size * 0.22}, {c.x + dir * size * 0.22, c.y + size * 0.18}},
+    art_stroke(img,
+               {{c.x + dir * size * 0.18, c.y - size * 0.22},
+                {c.x + dir * size * 0.22, c.y + size * 0.18}},
                2.5, 2.5, 0.0f, Paint::erase); // gill
 }
 
-void shoal(Image &img, double p)
-{
-    const double s = std::sin(p * 3.14159 - 1.5707963) ; // -1 .. 1
+void shoal(Image &img, double p) {
+    const double s = std::sin(p * 3.14159 - 1.5707963); // -1 .. 1
     fish_shape(img, {105, 70}, 90, s, true);
     fish_shape(img, {225, 120}, 70, -s * 0.8, true);
     fish_shape(img, {135, 160}, 55, s * 0.9, true);
@@ -269,8 +271,7 @@ void shoal(Image &img, double p)
 }
 
 // Clip 5: a spring, water leaping from a source and falling into its pool. Seamless loop.
-void spring(Image &img, double phase)
-{
+void spring(Image &img, double phase) {
     const Pt source{160, 168};
     // pool
     art_ellipse(img, source.x, source.y + 10, 120, 12, 0, 0.35f);
@@ -306,13 +307,13 @@ void spring(Image &img, double phase)
 }
 
 // Clip 6: steam curling up from a bowl. Seamless loop.
-void steam(Image &img, double phase)
-{
+void steam(Image &img, double phase) {
     const double bowl_y = 160;
     for (int w = 0; w < 3; ++w) {
         const double x0 = 130 + 30 * w;
         for (int k = 0; k < 7; ++k) {
-            const double u = std::fmod(phase + k / 7.0 + w * 0.31, 1.0); // 0 at the bowl, 1 at the top
+            const double u =
+                std::fmod(phase + k / 7.0 + w * 0.31, 1.0); // 0 at the bowl, 1 at the top
             const double y = bowl_y - 8 - u * 150;
             const double x = x0 + 28 * std::sin(u * 6 + w * 2.1) * u;
             const double r = 6 + 26 * u;
@@ -334,8 +335,7 @@ void steam(Image &img, double phase)
 }
 
 // Clip 8: fire, its tongues drawn as bright contour lines, with sparks. Seamless loop.
-void fire(Image &img, double phase)
-{
+void fire(Image &img, double phase) {
     const int period = 8; // noise cells across the tile
     const double cell = 25;
     Image field(W, H);
@@ -352,7 +352,9 @@ void fire(Image &img, double phase)
             const double sway = 34 * (n1 - 0.5) * (0.3 + h);
             // a flame: round at the bottom, widest low down, drawn out into a tip
             const double hb = std::max(0.0, h);
-            const double width = 95 * std::pow(std::max(0.0, 1.0 - hb), 0.9) * std::sqrt(std::min(1.0, hb * 4 + 0.05)) + 1;
+            const double width = 95 * std::pow(std::max(0.0, 1.0 - hb), 0.9) *
+                                     std::sqrt(std::min(1.0, hb * 4 + 0.05)) +
+                                 1;
             const double f = 1.0 - std::fabs(x + sway - 160) / width - 0.55 * hb * n2;
             field.at(x, y) = (float)f;
         }
@@ -384,15 +386,15 @@ void fire(Image &img, double phase)
 }
 
 // Clip 9: a ring turning in space, a torus of bright wire. Seamless loop.
-void torus(Image &img, double phase)
-{
+void torus(Image &img, double phase) {
     const int major = 18, minor = 10;
     const double R = 1.6, r = 0.55;
     const double spin = tau * phase / major; // one segment per loop looks continuous
     const double tilt = 1.05 + 0.18 * std::sin(tau * phase);
     auto point = [&](int i, int j) {
         const double u = tau * i / major + spin, v = tau * j / minor;
-        Vec3 p{(R + r * std::cos(v)) * std::cos(u), (R + r * std::cos(v)) * std::sin(u), r * std::sin(v)};
+        Vec3 p{(R + r * std::cos(v)) * std::cos(u), (R + r * std::cos(v)) * std::sin(u),
+               r * std::sin(v)};
         return art_rotate(p, tilt, 0.3 * std::sin(tau * phase), 0);
     };
     for (int i = 0; i < major; ++i)
@@ -401,8 +403,10 @@ void torus(Image &img, double phase)
             const double d = (a.z + 2.2) / 4.4; // 0 near, 1 far
             const float v = (float)(1.0 - 0.55 * d);
             const double t = 3.2 - 1.8 * d;
-            art_line(img, art_project(a, 4.5, 205, 160, 100), art_project(b, 4.5, 205, 160, 100), t, v);
-            art_line(img, art_project(a, 4.5, 205, 160, 100), art_project(c, 4.5, 205, 160, 100), t, v);
+            art_line(img, art_project(a, 4.5, 205, 160, 100), art_project(b, 4.5, 205, 160, 100), t,
+                     v);
+            art_line(img, art_project(a, 4.5, 205, 160, 100), art_project(c, 4.5, 205, 160, 100), t,
+                     v);
         }
 }
 
@@ -413,22 +417,22 @@ struct ClipArt {
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: gen_clips OUT.bin\n");
         return 2;
     }
     const ClipArt clips[10] = {
-        {burst, false},  {crystal, false}, {ripples, true}, {shoal, false}, {runner, true},
-        {spring, true},  {steam, true},    {horse, true},   {fire, true},   {torus, true},
+        {burst, false}, {crystal, false}, {ripples, true}, {shoal, false}, {runner, true},
+        {spring, true}, {steam, true},    {horse, true},   {fire, true},   {torus, true},
     };
     std::vector<uint8_t> out;
     for (int c = 0; c < 10; ++c) {
         const int n = clip_frames[c];
         std::vector<uint8_t> frames((size_t)n * frame_bytes);
         for (int k = 0; k < n; ++k) {
-            // A loop draws the k-th shown frame at phase k/n; back and forth draws frame i at i/(n-1).
+            // A loop draws the k-th shown frame at phase k/n; back and forth draws frame i at
+            // i/(n-1).
             const int index = clips[c].loop ? shown_frame(k, n) : k;
             const double phase = clips[c].loop ? (double)k / n : (double)k / (n - 1);
             Image img(W, H);

@@ -43,12 +43,13 @@ const int published_periods[finetunes][published] = {
      305, 288, 272, 256, 242, 228, 216, 203, 192, 181, 171, 161, 152, 144, 136, 128, 121, 114},
 };
 
-int signed_finetune(int row) { return row < 8 ? row : row - 16; }
+int signed_finetune(int row) {
+    return row < 8 ? row : row - 16;
+}
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: gen_period_table OUT.cpp\n");
         return 2;
@@ -67,8 +68,8 @@ int main(int argc, char **argv)
         }
         if (f != 0)
             for (int n = 0; n < first_published; ++n)
-                row[n] = (int)std::lround(
-                    3424.0 * std::pow(2.0, -(n + signed_finetune(f) / 8.0) / 12.0));
+                row[n] = (int)std::lround(3424.0 *
+                                          std::pow(2.0, -(n + signed_finetune(f) / 8.0) / 12.0));
         row[notes] = row[notes - 1];
         for (int n = 1; n < notes; ++n)
             if (row[n] >= row[n - 1]) {
@@ -83,7 +84,8 @@ int main(int argc, char **argv)
                       "const uint16_t period_table[pt_finetunes][pt_notes + 1] = {\n");
     for (int f = 0; f < finetunes; ++f) {
         std::fprintf(out, "    {");
-        for (int n = 0; n <= notes; ++n) std::fprintf(out, "%d%s", table[f][n], n < notes ? ", " : "");
+        for (int n = 0; n <= notes; ++n)
+            std::fprintf(out, "%d%s", table[f][n], n < notes ? ", " : "");
         std::fprintf(out, "},\n");
     }
     std::fprintf(out, "};\n");

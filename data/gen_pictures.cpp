@@ -16,8 +16,7 @@ constexpr int sheet_w = 207, sheet_h = 337;
 constexpr int sprite_rows[12] = {0, 33, 60, 88, 124, 148, 178, 203, 230, 264, 302, 335};
 
 // Fractal sum of tiling noise; every octave's period divides the texture.
-double fbm(double x, double y, int octaves, uint32_t seed)
-{
+double fbm(double x, double y, int octaves, uint32_t seed) {
     double sum = 0, amp = 0.5, norm = 0;
     int period = 4;
     for (int o = 0; o < octaves; ++o) {
@@ -30,8 +29,7 @@ double fbm(double x, double y, int octaves, uint32_t seed)
 }
 
 // Light through moving water: bright caustic veins over darker cells, warped so it flows.
-std::vector<uint8_t> texture()
-{
+std::vector<uint8_t> texture() {
     std::vector<uint8_t> px((size_t)tex * tex);
     for (int y = 0; y < tex; ++y)
         for (int x = 0; x < tex; ++x) {
@@ -51,8 +49,7 @@ std::vector<uint8_t> texture()
 
 FT_Library library;
 
-FT_Face load_face(const char *file)
-{
+FT_Face load_face(const char *file) {
     FT_Face face;
     const std::string path = std::string(QB_FONT_DIR) + "/" + file;
     if (FT_New_Face(library, path.c_str(), 0, &face)) {
@@ -63,8 +60,7 @@ FT_Face load_face(const char *file)
 }
 
 // Width in pixels of a text at a size.
-int text_width(FT_Face face, const std::string &text, int size)
-{
+int text_width(FT_Face face, const std::string &text, int size) {
     FT_Set_Pixel_Sizes(face, 0, (FT_UInt)size);
     int x = 0;
     for (unsigned char ch : text) {
@@ -76,8 +72,7 @@ int text_width(FT_Face face, const std::string &text, int size)
 
 // Draws text with its baseline at (x, baseline) into a grey sheet, brightest wins.
 void draw_text(std::vector<uint8_t> &sheet, FT_Face face, const std::string &text, int size, int x,
-               int baseline, int top, int bottom)
-{
+               int baseline, int top, int bottom) {
     FT_Set_Pixel_Sizes(face, 0, (FT_UInt)size);
     for (unsigned char ch : text) {
         FT_Load_Char(face, ch, FT_LOAD_RENDER);
@@ -102,8 +97,7 @@ struct Line {
 
 // Lays one or two lines out in a sprite's band, centred, within a given width.
 void sprite(std::vector<uint8_t> &sheet, int index, const std::vector<Line> &lines, int max_width,
-            bool centred = true)
-{
+            bool centred = true) {
     const int top = sprite_rows[index], bottom = sprite_rows[index + 1];
     const int height = bottom - top;
     int total = 0;
@@ -124,8 +118,7 @@ void sprite(std::vector<uint8_t> &sheet, int index, const std::vector<Line> &lin
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: gen_pictures TEXTURE.tga SPRITES.tga\n");
         return 2;

@@ -37,14 +37,12 @@ std::vector<int16_t> audio;
 bool keep_audio = false;
 uint64_t audio_hash = 1469598103934665603ull;
 
-uint64_t fnv(uint64_t h, const uint8_t *p, size_t n)
-{
+uint64_t fnv(uint64_t h, const uint8_t *p, size_t n) {
     for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
     return h;
 }
 
-void run_due_buffers()
-{
+void run_due_buffers() {
     // buffer k falls due at k x 2048 / 44100 seconds
     while (buffers_done * offline_buffer_samples * 1000 <= (uint64_t)now_ms * offline_rate) {
         int16_t buffer[offline_buffer_samples];
@@ -55,18 +53,19 @@ void run_due_buffers()
     }
 }
 
-uint32_t virtual_ticks()
-{
+uint32_t virtual_ticks() {
     const uint32_t t = now_ms++;
     run_due_buffers();
     return t;
 }
 
-int no_events(int *, int *) { return 0; }
+int no_events(int *, int *) {
+    return 0;
+}
 
 // ---- frames ----
 
-std::vector<uint8_t> screen((size_t)screen_width * screen_height * 2);
+std::vector<uint8_t> screen((size_t)screen_width *screen_height * 2);
 int frame_number = 0;
 size_t next_at = 0;
 FILE *video_pipe = nullptr;
@@ -81,8 +80,7 @@ std::vector<Record> every_25th, frames_at_clock;
 std::vector<int> record_clocks;
 size_t next_record = 0;
 
-std::vector<uint8_t> screen_rgb()
-{
+std::vector<uint8_t> screen_rgb() {
     std::vector<uint8_t> rgb((size_t)screen_width * screen_height * 3);
     for (int i = 0; i < screen_width * screen_height; ++i) {
         uint16_t p;
@@ -95,8 +93,7 @@ std::vector<uint8_t> screen_rgb()
     return rgb;
 }
 
-std::string numbered(const std::string &dir, const char *fmt, int n)
-{
+std::string numbered(const std::string &dir, const char *fmt, int n) {
     char name[64];
     std::snprintf(name, sizeof name, fmt, n);
     return dir + "/" + name;
@@ -104,8 +101,7 @@ std::string numbered(const std::string &dir, const char *fmt, int n)
 
 int first_t = -1, first_clock = 0, last_t = 0, last_clock = 0;
 
-void present(const uint8_t *canvas)
-{
+void present(const uint8_t *canvas) {
     present_copy(screen.data(), screen_width * 2, canvas);
     const int clock = pt_song_clock();
     const int t = demo_time(now_ms, start_ms);
@@ -127,7 +123,8 @@ void present(const uint8_t *canvas)
         ++next_at;
     }
     if (video_pipe) {
-        const std::vector<uint8_t> big = rgb_scale(screen_rgb().data(), screen_width, screen_height, opt.scale);
+        const std::vector<uint8_t> big =
+            rgb_scale(screen_rgb().data(), screen_width, screen_height, opt.scale);
         std::fwrite(big.data(), 1, big.size(), video_pipe);
     }
     if (frame_number % 250 == 0 && (opt.frames_dir.size() || video_pipe || opt.wav.size()))
@@ -135,8 +132,7 @@ void present(const uint8_t *canvas)
     ++frame_number;
 }
 
-std::vector<int> parse_clocks(const char *list)
-{
+std::vector<int> parse_clocks(const char *list) {
     std::vector<int> out;
     for (const char *p = list; *p;) {
         char *end;
@@ -147,31 +143,40 @@ std::vector<int> parse_clocks(const char *list)
     return out;
 }
 
-bool have_ffmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+bool have_ffmpeg() {
+    return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
+}
 
-int usage()
-{
-    std::fprintf(stderr,
-                 "usage: quellbrand-capture [--wav FILE] [--frames DIR] [--at CLOCK[,CLOCK...] --out DIR]\n"
-                 "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n");
+int usage() {
+    std::fprintf(
+        stderr,
+        "usage: quellbrand-capture [--wav FILE] [--frames DIR] [--at CLOCK[,CLOCK...] --out DIR]\n"
+        "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n");
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool has = i + 1 < argc;
-        if (a == "--wav" && has) opt.wav = argv[++i];
-        else if (a == "--frames" && has) opt.frames_dir = argv[++i];
-        else if (a == "--video" && has) opt.video = argv[++i];
-        else if (a == "--golden" && has) opt.golden = argv[++i];
-        else if (a == "--at" && has) opt.at = parse_clocks(argv[++i]);
-        else if (a == "--out" && has) opt.at_dir = argv[++i];
-        else if (a == "--scale" && has) opt.scale = std::max(1, std::atoi(argv[++i]));
-        else return usage();
+        if (a == "--wav" && has)
+            opt.wav = argv[++i];
+        else if (a == "--frames" && has)
+            opt.frames_dir = argv[++i];
+        else if (a == "--video" && has)
+            opt.video = argv[++i];
+        else if (a == "--golden" && has)
+            opt.golden = argv[++i];
+        else if (a == "--at" && has)
+            opt.at = parse_clocks(argv[++i]);
+        else if (a == "--out" && has)
+            opt.at_dir = argv[++i];
+        else if (a == "--scale" && has)
+            opt.scale = std::max(1, std::atoi(argv[++i]));
+        else
+            return usage();
     }
     if (argc == 1 || (!opt.at.empty() && opt.at_dir.empty())) return usage();
     std::sort(opt.at.begin(), opt.at.end());
@@ -182,14 +187,16 @@ int main(int argc, char **argv)
         }
     if (!opt.video.empty()) {
         if (!have_ffmpeg()) {
-            std::fprintf(stderr, "quellbrand-capture: --video needs ffmpeg (Debian package ffmpeg)\n");
+            std::fprintf(stderr,
+                         "quellbrand-capture: --video needs ffmpeg (Debian package ffmpeg)\n");
             return 1;
         }
         video_temp = opt.video + ".video-only.mp4";
         const std::string cmd = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
                                 std::to_string(screen_width * opt.scale) + "x" +
                                 std::to_string(screen_height * opt.scale) +
-                                " -r 25 -i - -c:v libx264 -pix_fmt yuv420p -crf 18 '" + video_temp + "'";
+                                " -r 25 -i - -c:v libx264 -pix_fmt yuv420p -crf 18 '" + video_temp +
+                                "'";
         video_pipe = popen(cmd.c_str(), "w");
         if (!video_pipe) return 1;
     }
@@ -197,7 +204,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < scene_cue_count; ++i) record_clocks.push_back(scene_cues[i].time);
     for (int i = 0; i < overlay_cue_count; ++i) record_clocks.push_back(overlay_cues[i].time);
     std::sort(record_clocks.begin(), record_clocks.end());
-    record_clocks.erase(std::unique(record_clocks.begin(), record_clocks.end()), record_clocks.end());
+    record_clocks.erase(std::unique(record_clocks.begin(), record_clocks.end()),
+                        record_clocks.end());
 
     // Start-up in the demo's order, with the device and the screen replaced.
     fx_build_blend_tables();
@@ -205,8 +213,8 @@ int main(int argc, char **argv)
     fx_build_warp_map();
     offline_sound_choose();
     pt_load(song_module, (size_t)(song_module_end - song_module));
-    SDL_Surface *format = SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height, screen_bits,
-                                               0xf800, 0x07e0, 0x001f, 0);
+    SDL_Surface *format = SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height,
+                                               screen_bits, 0xf800, 0x07e0, 0x001f, 0);
     make_grey_palette(format, 1, 0);
     SDL_FreeSurface(format);
     offline_sound_begin();
@@ -225,7 +233,8 @@ int main(int argc, char **argv)
         // The frame made at demo time t shows while the audio mixed at that time plays.
         const std::string wav = opt.video + ".audio.wav";
         const size_t skip = (size_t)(start_ms * offline_rate / 1000);
-        std::vector<int16_t> aligned(audio.begin() + (long)std::min(skip, audio.size()), audio.end());
+        std::vector<int16_t> aligned(audio.begin() + (long)std::min(skip, audio.size()),
+                                     audio.end());
         offline_write_wav(wav, aligned, offline_rate);
         const std::string cmd = "ffmpeg -loglevel error -y -i '" + video_temp + "' -i '" + wav +
                                 "' -c:v copy -c:a aac -b:a 192k -shortest '" + opt.video + "'";
@@ -237,7 +246,9 @@ int main(int argc, char **argv)
     if (!opt.golden.empty()) {
         FILE *g = std::fopen(opt.golden.c_str(), "w");
         if (!g) return 1;
-        std::fprintf(g, "# Quellbrand golden record: regenerate only on purpose (see tests/whole/golden.sh)\n");
+        std::fprintf(
+            g,
+            "# Quellbrand golden record: regenerate only on purpose (see tests/whole/golden.sh)\n");
         std::fprintf(g, "frames %d\n", frame_number);
         std::fprintf(g, "first frame t %d clock %d\n", first_t, first_clock);
         std::fprintf(g, "last frame t %d clock %d\n", last_t, last_clock);

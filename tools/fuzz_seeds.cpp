@@ -14,8 +14,7 @@ namespace {
 std::string dir;
 int written = 0;
 
-void put(const std::string &name, const std::vector<uint8_t> &bytes)
-{
+void put(const std::string &name, const std::vector<uint8_t> &bytes) {
     FILE *f = std::fopen((dir + "/" + name).c_str(), "wb");
     if (!f) return;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -23,8 +22,7 @@ void put(const std::string &name, const std::vector<uint8_t> &bytes)
     ++written;
 }
 
-ModWriterSong base(int channels, const char *signature)
-{
+ModWriterSong base(int channels, const char *signature) {
     ModWriterSong s;
     s.signature = signature;
     s.channels = channels;
@@ -49,8 +47,7 @@ ModWriterSong base(int channels, const char *signature)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: fuzz-seeds DIR\n");
         return 2;
@@ -59,11 +56,13 @@ int main(int argc, char **argv)
     const struct {
         const char *sig;
         int channels;
-    } signatures[] = {{"2CHN", 2},  {"4CHN", 4},  {"M.K.", 4},  {"M!K!", 4},  {"FLT4", 4},  {"FLT8", 8},
-                      {"OCTA", 8},  {"6CHN", 6},  {"8CHN", 8},  {"10CH", 10}, {"12CH", 12}, {"14CH", 14},
-                      {"16CH", 16}, {"18CH", 18}, {"20CH", 20}, {"22CH", 22}, {"24CH", 24}, {"26CH", 26},
-                      {"28CH", 28}, {"30CH", 30}, {"32CH", 32}, {"STOP", 4},  {"ABCD", 4}};
-    for (const auto &s : signatures) put(std::string("sig-") + s.sig, mod_write(base(s.channels, s.sig)));
+    } signatures[] = {{"2CHN", 2},  {"4CHN", 4},  {"M.K.", 4},  {"M!K!", 4},  {"FLT4", 4},
+                      {"FLT8", 8},  {"OCTA", 8},  {"6CHN", 6},  {"8CHN", 8},  {"10CH", 10},
+                      {"12CH", 12}, {"14CH", 14}, {"16CH", 16}, {"18CH", 18}, {"20CH", 20},
+                      {"22CH", 22}, {"24CH", 24}, {"26CH", 26}, {"28CH", 28}, {"30CH", 30},
+                      {"32CH", 32}, {"STOP", 4},  {"ABCD", 4}};
+    for (const auto &s : signatures)
+        put(std::string("sig-") + s.sig, mod_write(base(s.channels, s.sig)));
 
     ModWriterSong empty = base(4, "M.K.");
     empty.order.clear();

@@ -5,14 +5,12 @@
 
 namespace {
 
-void put_word(std::vector<uint8_t> &out, int v)
-{
+void put_word(std::vector<uint8_t> &out, int v) {
     out.push_back((uint8_t)((v >> 8) & 0xff));
     out.push_back((uint8_t)(v & 0xff));
 }
 
-void put_text(std::vector<uint8_t> &out, const std::string &s, size_t n)
-{
+void put_text(std::vector<uint8_t> &out, const std::string &s, size_t n) {
     for (size_t i = 0; i < n; ++i) out.push_back(i < s.size() ? (uint8_t)s[i] : 0);
 }
 
@@ -23,13 +21,11 @@ const int middle_octaves[36] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508
 
 } // namespace
 
-std::vector<ModWriterCell> mod_empty_pattern(int channels)
-{
+std::vector<ModWriterCell> mod_empty_pattern(int channels) {
     return std::vector<ModWriterCell>((size_t)64 * channels);
 }
 
-int mod_period(int note)
-{
+int mod_period(int note) {
     if (note < 12) return 4 * middle_octaves[note];
     if (note < 24) return 2 * middle_octaves[note - 12];
     if (note < 60) return middle_octaves[note - 24];
@@ -37,8 +33,7 @@ int mod_period(int note)
     return middle_octaves[std::min(note, 83) - 48] / 4;
 }
 
-std::vector<uint8_t> mod_write(const ModWriterSong &song)
-{
+std::vector<uint8_t> mod_write(const ModWriterSong &song) {
     std::vector<uint8_t> out;
     put_text(out, song.title, 20);
     for (int i = 0; i < 31; ++i) {
@@ -61,7 +56,8 @@ std::vector<uint8_t> mod_write(const ModWriterSong &song)
     for (int o : order) highest = std::max(highest, o);
     for (int p = 0; p <= highest; ++p) {
         const std::vector<ModWriterCell> blank = mod_empty_pattern(song.channels);
-        const std::vector<ModWriterCell> &cells = p < (int)song.patterns.size() ? song.patterns[p] : blank;
+        const std::vector<ModWriterCell> &cells =
+            p < (int)song.patterns.size() ? song.patterns[p] : blank;
         for (int k = 0; k < 64 * song.channels; ++k) {
             const ModWriterCell c = k < (int)cells.size() ? cells[k] : ModWriterCell{};
             out.push_back((uint8_t)((c.sample & 0xf0) | ((c.period >> 8) & 0x0f)));

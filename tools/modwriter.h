@@ -25,9 +25,9 @@ struct ModWriterSong {
     std::string signature = "M.K.";
     int channels = 4;
     int restart = 0;
-    std::vector<ModWriterSample> samples; // slots 1.., at most 31
-    std::vector<int> order;               // played positions
-    std::vector<int> order_tail;          // entries after the played ones, if any
+    std::vector<ModWriterSample> samples;             // slots 1.., at most 31
+    std::vector<int> order;                           // played positions
+    std::vector<int> order_tail;                      // entries after the played ones, if any
     std::vector<std::vector<ModWriterCell>> patterns; // 64 x channels cells each, row-major
 };
 

@@ -8,22 +8,24 @@
 #include <iterator>
 
 namespace {
-int open_device(int, int, int, int) { return 1; }
+int open_device(int, int, int, int) {
+    return 1;
+}
 void no_pause(int) {}
 void no_timer(int) {}
 constexpr int tick_rate = 41;
 } // namespace
 
-void offline_sound_start()
-{
+void offline_sound_start() {
     offline_sound_choose();
     offline_sound_begin();
 }
 
-void offline_sound_begin() { snd_start(tick_rate); }
+void offline_sound_begin() {
+    snd_start(tick_rate);
+}
 
-void offline_sound_choose()
-{
+void offline_sound_choose() {
     snd_audio_device = {open_device, no_pause, no_timer};
     snd_set_tick_handler(pt_tick);
     FILE *answer = tmpfile();
@@ -35,26 +37,24 @@ void offline_sound_choose()
     std::fclose(sink);
 }
 
-void offline_audio_buffer(int16_t *samples)
-{
+void offline_audio_buffer(int16_t *samples) {
     snd_audio_callback(nullptr, reinterpret_cast<uint8_t *>(samples),
                        offline_buffer_samples * (int)sizeof(int16_t));
 }
 
-std::vector<uint8_t> offline_read_file(const std::string &path)
-{
+std::vector<uint8_t> offline_read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool offline_write_wav(const std::string &path, const std::vector<int16_t> &samples, int rate)
-{
+bool offline_write_wav(const std::string &path, const std::vector<int16_t> &samples, int rate) {
     FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     const uint32_t data = (uint32_t)(samples.size() * 2);
     auto u32 = [&](uint32_t v) {
-        const uint8_t b[4] = {(uint8_t)v, (uint8_t)(v >> 8), (uint8_t)(v >> 16), (uint8_t)(v >> 24)};
+        const uint8_t b[4] = {(uint8_t)v, (uint8_t)(v >> 8), (uint8_t)(v >> 16),
+                              (uint8_t)(v >> 24)};
         std::fwrite(b, 1, 4, f);
     };
     auto u16 = [&](uint16_t v) {

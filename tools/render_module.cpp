@@ -10,11 +10,12 @@
 extern "C" uint8_t song_module[];
 extern "C" uint8_t song_module_end[];
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: quellbrand-render OUT.wav [IN.mod] [--until CLOCK]\n"
-                             "  without IN.mod the demo's own song; by default until the clock passes 1840\n");
+        std::fprintf(
+            stderr,
+            "usage: quellbrand-render OUT.wav [IN.mod] [--until CLOCK]\n"
+            "  without IN.mod the demo's own song; by default until the clock passes 1840\n");
         return 2;
     }
     std::string in;

@@ -16,8 +16,7 @@ constexpr int bits_per_byte = 8;
 uint8_t bit_expand_table[256 * bits_per_byte];
 bool bit_expand_built = false;
 
-void make_bit_expand_table()
-{
+void make_bit_expand_table() {
     for (int v = 0; v < 256; ++v)
         for (int j = 0; j < bits_per_byte; ++j)
             bit_expand_table[bits_per_byte * v + j] = (v >> j) & 1 ? clip_lit : 0;
@@ -30,23 +29,21 @@ swar_word eight_pixels[2][256][words_per_byte];
 
 } // namespace
 
-int clip_frame_for(float whole_position, int32_t frame_count)
-{
+int clip_frame_for(float whole_position, int32_t frame_count) {
     float m = (float)(2.0 * std::fmod((double)whole_position, (double)frame_count));
     if (m >= frame_count) m = (float)((double)(frame_count + frame_count) - (double)m - 1.0);
     return (int)m;
 }
 
-void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode)
-{
+void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode) {
     if (!bit_expand_built) make_bit_expand_table();
 
     // unsigned difference: defined even when a very long run wraps the millisecond count
     const int delta = (int)((unsigned)time_ms - (unsigned)last_clip_ms);
     last_clip_ms = time_ms;
-    clip.position = (float)((double)playback_speed * (double)playback_direction * 0.025 *
-                                (double)(float)delta +
-                            (double)clip.position);
+    clip.position =
+        (float)((double)playback_speed * (double)playback_direction * 0.025 * (double)(float)delta +
+                (double)clip.position);
     if (clip.position < 0)
         clip.position = (float)((double)clip.position + clip.frame_count * 1000.0);
 
@@ -81,22 +78,30 @@ void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode)
         // a row of the clip, then one saturating add of it onto the Canvas row
         alignas(16) uint8_t row[canvas_width];
         for (int r = 0; r < canvas_height; ++r) {
-            for (int c = 0; c < clip_row_bytes; ++c) expand(row + c * bits_per_byte, r * clip_row_bytes + c);
+            for (int c = 0; c < clip_row_bytes; ++c)
+                expand(row + c * bits_per_byte, r * clip_row_bytes + c);
             add_saturate_bytes(canvas + r * canvas_width, row, canvas_width);
         }
     }
 }
 
-void clip_rewind(ClipRecord &clip) { clip.position = 0.0f; }
+void clip_rewind(ClipRecord &clip) {
+    clip.position = 0.0f;
+}
 
-void clip_flip_direction() { playback_direction = -playback_direction; }
+void clip_flip_direction() {
+    playback_direction = -playback_direction;
+}
 
-void clip_set_speed(float speed) { playback_speed = speed; }
+void clip_set_speed(float speed) {
+    playback_speed = speed;
+}
 
-float clip_direction() { return playback_direction; }
+float clip_direction() {
+    return playback_direction;
+}
 
-void clip_reset_state()
-{
+void clip_reset_state() {
     playback_speed = 1.0f;
     playback_direction = 1.0f;
     last_clip_ms = 0;

@@ -21,8 +21,7 @@ constexpr FeedbackSetting feedback_settings[4] = {{0, 0}, {250, 0}, {245, 0}, {2
 } // namespace
 
 uint8_t *demo_picture_chain(FrameSettings &s, int t, const TimelineState &state, uint8_t *work,
-                            uint8_t *spare)
-{
+                            uint8_t *spare) {
     uint8_t *shown = work;
     if (s.backdrop) fx_warp_texture(work, t, (int)(s.param * 100.0f));
     clip_set_speed(s.clip_speed);
@@ -56,29 +55,43 @@ uint8_t *demo_picture_chain(FrameSettings &s, int t, const TimelineState &state,
     return shown;
 }
 
-int demo_handle_event(int type, int key, FrameSettings &s)
-{
+int demo_handle_event(int type, int key, FrameSettings &s) {
     if (type == event_mouse_button_down) return 1;
     if (type != event_key_down) return 0;
     switch (key) {
-    case key_escape: return 1;
-    case key_return: clip_rewind(clip_table[s.clip_index]); break;
-    case key_space: clip_flip_direction(); break;
-    case key_up: s.clip_speed = (float)(s.clip_speed + 0.05); break;
+    case key_escape:
+        return 1;
+    case key_return:
+        clip_rewind(clip_table[s.clip_index]);
+        break;
+    case key_space:
+        clip_flip_direction();
+        break;
+    case key_up:
+        s.clip_speed = (float)(s.clip_speed + 0.05);
+        break;
     case key_down:
         if (s.clip_speed > 0) s.clip_speed = (float)(s.clip_speed - 0.05);
         break;
-    case key_f1: s.feedback_mode = (s.feedback_mode + 1) & 3; break;
-    case key_f2: s.blur_mode = (s.blur_mode + 1) & 3; break;
-    case key_f3: s.glow_mode = (s.glow_mode + 1) % 3; break;
-    case key_f4: s.strip ^= 1; break;
-    default: break;
+    case key_f1:
+        s.feedback_mode = (s.feedback_mode + 1) & 3;
+        break;
+    case key_f2:
+        s.blur_mode = (s.blur_mode + 1) & 3;
+        break;
+    case key_f3:
+        s.glow_mode = (s.glow_mode + 1) % 3;
+        break;
+    case key_f4:
+        s.strip ^= 1;
+        break;
+    default:
+        break;
     }
     return 0;
 }
 
-uint32_t demo_video_flags(int argc, const char *const *argv)
-{
+uint32_t demo_video_flags(int argc, const char *const *argv) {
     uint32_t flags = demo_fullscreen;
     if (argc == 2 && argv[1] && std::strcmp(argv[1], "-w") == 0) flags = 0;
     const char *name = argc > 0 ? argv[0] : nullptr;
@@ -86,16 +99,16 @@ uint32_t demo_video_flags(int argc, const char *const *argv)
     return flags;
 }
 
-int demo_time(uint32_t now_ms, double start_ms) { return (int)(((double)now_ms - start_ms) * 0.05); }
+int demo_time(uint32_t now_ms, double start_ms) {
+    return (int)(((double)now_ms - start_ms) * 0.05);
+}
 
-void demo_wait_for_music(const DemoHost &host)
-{
+void demo_wait_for_music(const DemoHost &host) {
     while ((unsigned)host.song_clock() > (unsigned)demo_first_tick_clock) {
     }
 }
 
-void demo_run(const DemoHost &host, double start_ms)
-{
+void demo_run(const DemoHost &host, double start_ms) {
     TimelineState state;
     uint8_t *shown_canvas = work_canvas;
     int gate = 1;
@@ -118,8 +131,7 @@ void demo_run(const DemoHost &host, double start_ms)
     }
 }
 
-void demo_reset()
-{
+void demo_reset() {
     std::memset(work_canvas, 0, canvas_size);
     std::memset(spare_canvas, 0, canvas_size);
     clip_reset_state();

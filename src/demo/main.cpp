@@ -27,10 +27,11 @@ const char *const caption = "Quellbrand by Tessaline & Vek";
 
 SDL_Surface *screen = nullptr;
 
-uint32_t sdl_ticks() { return SDL_GetTicks(); }
+uint32_t sdl_ticks() {
+    return SDL_GetTicks();
+}
 
-int sdl_poll(int *type, int *key)
-{
+int sdl_poll(int *type, int *key) {
     SDL_Event e;
     if (!SDL_PollEvent(&e)) return 0;
     *type = e.type;
@@ -38,12 +39,13 @@ int sdl_poll(int *type, int *key)
     return 1;
 }
 
-void sdl_present(const uint8_t *canvas) { present_frame(screen, canvas); }
+void sdl_present(const uint8_t *canvas) {
+    present_frame(screen, canvas);
+}
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     const uint32_t flags = demo_video_flags(argc, argv);
     fx_build_blend_tables();
     fx_build_division_table();
@@ -61,7 +63,8 @@ int main(int argc, char **argv)
     char driver[32] = "";
     SDL_VideoDriverName(driver, sizeof driver);
     const bool text_only = !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib");
-    screen = text_only ? nullptr : SDL_SetVideoMode(screen_width, screen_height, screen_bits, flags);
+    screen =
+        text_only ? nullptr : SDL_SetVideoMode(screen_width, screen_height, screen_bits, flags);
     if (!screen) {
         std::fprintf(stderr, "quellbrand: cannot open the 320x240 16-bit video mode: %s\n",
                      text_only ? "no graphical display" : SDL_GetError());

@@ -7,8 +7,7 @@
 
 uint16_t grey_palette[256];
 
-void make_grey_palette(SDL_Surface *screen, int step, int offset)
-{
+void make_grey_palette(SDL_Surface *screen, int step, int offset) {
     int v = -offset;
     for (int i = 0; i < 256; ++i) {
         const int g = v > 255 ? 255 : (v < 0 ? 0 : v);
@@ -17,8 +16,7 @@ void make_grey_palette(SDL_Surface *screen, int step, int offset)
     }
 }
 
-void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas)
-{
+void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas) {
     for (int y = 0; y < canvas_height; ++y) {
         uint16_t row[canvas_width];
         const uint8_t *src = canvas + y * canvas_width;
@@ -27,8 +25,7 @@ void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas)
     }
 }
 
-void present_frame(SDL_Surface *screen, const uint8_t *canvas)
-{
+void present_frame(SDL_Surface *screen, const uint8_t *canvas) {
     SDL_LockSurface(screen);
     present_copy((uint8_t *)screen->pixels, screen->pitch, canvas);
     SDL_UnlockSurface(screen);

@@ -1,4 +1,5 @@
-// Timeline lookup: pick this frame's scene and overlay rows and run a new scene row's entry actions.
+// Timeline lookup: pick this frame's scene and overlay rows and run a new scene row's entry
+// actions.
 #include "demo/timeline.h"
 #include "demo/clip.h"
 #include "fx/fx.h"
@@ -6,10 +7,11 @@
 namespace {
 
 // Hundredths to a float, through single then double precision as the settings require.
-float hundredths(int32_t v) { return (float)((double)(float)v * 0.01); }
+float hundredths(int32_t v) {
+    return (float)((double)(float)v * 0.01);
+}
 
-template <typename Row> int select_row(const Row *rows, int count, int song_clock)
-{
+template <typename Row> int select_row(const Row *rows, int count, int song_clock) {
     int selected = -1;
     for (int i = 0; i < count; ++i)
         if (rows[i].time <= song_clock) selected = i;
@@ -18,8 +20,7 @@ template <typename Row> int select_row(const Row *rows, int count, int song_cloc
 
 } // namespace
 
-FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state)
-{
+FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state) {
     FrameSettings s;
     const int c = select_row(scene_cues, scene_cue_count, song_clock);
     const int o = select_row(overlay_cues, overlay_cue_count, song_clock);

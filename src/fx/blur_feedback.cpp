@@ -19,8 +19,7 @@ namespace {
 #if defined(__SSE2__)
 // For widths 2..256 the quotient v / width of a grey level is (v x m) >> 16 for m rounded up from
 // 65536 / width; checked against the division table, so the sums are the same either way.
-bool reciprocal(int width, uint16_t &m)
-{
+bool reciprocal(int width, uint16_t &m) {
     if (width < 2 || width > 256) return false;
     m = (uint16_t)((65536 + width - 1) / width);
     const int32_t *T = division_table + width * grey_levels;
@@ -31,7 +30,9 @@ bool reciprocal(int width, uint16_t &m)
 
 #endif
 
-inline uint16_t quotient(uint8_t v, uint16_t m) { return (uint16_t)(((uint32_t)v * m) >> 16); }
+inline uint16_t quotient(uint8_t v, uint16_t m) {
+    return (uint16_t)(((uint32_t)v * m) >> 16);
+}
 
 // One source row into or out of the running sums, by the reciprocal or by the table.
 struct BlurRow {
@@ -39,23 +40,20 @@ struct BlurRow {
     int columns;
     uint16_t m;
     const int32_t *table;
-    void add(const uint8_t *p) const
-    {
+    void add(const uint8_t *p) const {
         if (table)
             for (int c = 0; c < columns; ++c) sums[c] = (uint16_t)(sums[c] + table[p[c]]);
         else
             for (int c = 0; c < columns; ++c) sums[c] = (uint16_t)(sums[c] + quotient(p[c], m));
     }
-    void sub(const uint8_t *p) const
-    {
+    void sub(const uint8_t *p) const {
         if (table)
             for (int c = 0; c < columns; ++c) sums[c] = (uint16_t)(sums[c] - table[p[c]]);
         else
             for (int c = 0; c < columns; ++c) sums[c] = (uint16_t)(sums[c] - quotient(p[c], m));
     }
     // add a row, take the leaving one out, write the sums: one pass
-    void slide(const uint8_t *lead, const uint8_t *leave, uint8_t *p) const
-    {
+    void slide(const uint8_t *lead, const uint8_t *leave, uint8_t *p) const {
         if (table)
             for (int c = 0; c < columns; ++c) {
                 sums[c] = (uint16_t)(sums[c] + table[lead[c]] - table[leave[c]]);
@@ -67,18 +65,19 @@ struct BlurRow {
                 p[c] = (uint8_t)sums[c];
             }
     }
-    void put(uint8_t *p) const
-    {
+    void put(uint8_t *p) const {
         for (int c = 0; c < columns; ++c) p[c] = (uint8_t)sums[c];
     }
 };
 
 // The steps k in [0, n) at which x + k dx, read as a source column (x >> 8), lies on the picture;
 // x moves one way only, so they form one span [*first, *last).
-void column_span(int32_t x, int32_t dx, int n, int *first, int *last)
-{
+void column_span(int32_t x, int32_t dx, int n, int *first, int *last) {
     constexpr int32_t end = canvas_width * fixed_one;
-    auto on = [&](int k) { const int32_t v = x + k * dx; return v >= 0 && v < end; };
+    auto on = [&](int k) {
+        const int32_t v = x + k * dx;
+        return v >= 0 && v < end;
+    };
     int lo = 0, hi = n;
     if (dx > 0) {
         if (x < 0) lo = (int)std::min<int64_t>(n, (-(int64_t)x + dx - 1) / dx);
@@ -97,8 +96,7 @@ void column_span(int32_t x, int32_t dx, int n, int *first, int *last)
 } // namespace
 
 void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, int dst_x, int dst_y,
-                      int columns, int rows, int stride, int width)
-{
+                      int columns, int rows, int stride, int width) {
     // Each column is an independent running sum; walking the rows with one sum per column gives
     // the same values as walking the columns, reads memory in order and vectorises.
     if (columns > max_blur_columns) {
@@ -121,7 +119,7 @@ void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, in
     const BlurRow row{sums, columns, m, fast ? nullptr : T};
     int in = 0, out = 0;
     for (; in < h; ++in) row.add(s + in * stride); // prime
-    for (int i = 0; i < width - h; ++i) {           // top edge
+    for (int i = 0; i < width - h; ++i) {          // top edge
         row.add(s + in++ * stride);
         row.put(d + out++ * stride);
     }
@@ -134,8 +132,7 @@ void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, in
 }
 
 void fx_rotozoom(uint8_t *dst, const uint8_t *src, int columns, int rows, int zoom_x, int zoom_y,
-                 int angle)
-{
+                 int angle) {
     if (rows <= 0) return;
     const double theta = angle * M_PI / 180.0;
     const int32_t dxx = (int32_t)(zoom_x * std::cos(theta));
@@ -184,8 +181,7 @@ void fx_rotozoom(uint8_t *dst, const uint8_t *src, int columns, int rows, int zo
     }
 }
 
-void fx_feedback(uint8_t *canvas, int zoom, int angle)
-{
+void fx_feedback(uint8_t *canvas, int zoom, int angle) {
 #if defined(__SSE2__)
     const bool by_multiply = fx_blend_by_multiply; // a lookup per pixel is cheaper without SIMD
 #else
@@ -195,21 +191,26 @@ void fx_feedback(uint8_t *canvas, int zoom, int angle)
         // c / 5 + (f x 90) / 100, capped: the blend table's values, computed 16 bits at a time
         int k = 0;
 #if defined(__SSE2__)
-        const __m128i fifth = _mm_set1_epi16((short)13108), nine_tenths = _mm_set1_epi16((short)58983);
+        const __m128i fifth = _mm_set1_epi16((short)13108),
+                      nine_tenths = _mm_set1_epi16((short)58983);
         const __m128i zero = _mm_setzero_si128();
         for (; k + 16 <= canvas_size; k += 16) {
             const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(canvas + k));
-            const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i *>(feedback_buffer + k));
-            const __m128i lo = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(c, zero), fifth),
-                                             _mm_mulhi_epu16(_mm_unpacklo_epi8(f, zero), nine_tenths));
-            const __m128i hi = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(c, zero), fifth),
-                                             _mm_mulhi_epu16(_mm_unpackhi_epi8(f, zero), nine_tenths));
+            const __m128i f =
+                _mm_loadu_si128(reinterpret_cast<const __m128i *>(feedback_buffer + k));
+            const __m128i lo =
+                _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(c, zero), fifth),
+                              _mm_mulhi_epu16(_mm_unpacklo_epi8(f, zero), nine_tenths));
+            const __m128i hi =
+                _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(c, zero), fifth),
+                              _mm_mulhi_epu16(_mm_unpackhi_epi8(f, zero), nine_tenths));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(canvas + k), _mm_packus_epi16(lo, hi));
         }
 #endif
         for (; k < canvas_size; ++k) {
-            const uint16_t v = (uint16_t)((uint16_t)(((uint32_t)canvas[k] * 13108u) >> 16) +
-                                          (uint16_t)(((uint32_t)feedback_buffer[k] * 58983u) >> 16));
+            const uint16_t v =
+                (uint16_t)((uint16_t)(((uint32_t)canvas[k] * 13108u) >> 16) +
+                           (uint16_t)(((uint32_t)feedback_buffer[k] * 58983u) >> 16));
             canvas[k] = (uint8_t)(v > 255 ? 255 : v);
         }
     } else {
@@ -219,6 +220,10 @@ void fx_feedback(uint8_t *canvas, int zoom, int angle)
     fx_rotozoom(feedback_buffer, canvas, canvas_width, canvas_height, zoom, zoom, angle);
 }
 
-void fx_feedback_clear() { std::memset(feedback_buffer, 0, sizeof feedback_buffer); }
+void fx_feedback_clear() {
+    std::memset(feedback_buffer, 0, sizeof feedback_buffer);
+}
 
-const uint8_t *fx_feedback_memory() { return feedback_buffer; }
+const uint8_t *fx_feedback_memory() {
+    return feedback_buffer;
+}

@@ -12,8 +12,7 @@ namespace {
 constexpr uint32_t shake_seed = 0x2545f491u;
 uint32_t shake_state = shake_seed;
 
-int shake_bit()
-{
+int shake_bit() {
     shake_state = shake_state * 1103515245u + 12345u;
     return (shake_state >> 16) & 1;
 }
@@ -23,28 +22,26 @@ constexpr uint8_t hole_white = 255;
 
 } // namespace
 
-void fx_reset_state()
-{
+void fx_reset_state() {
     fx_feedback_clear();
     shake_state = shake_seed;
 }
 
-void fx_warp_texture(uint8_t *canvas, int t, int threshold)
-{
+void fx_warp_texture(uint8_t *canvas, int t, int threshold) {
     const int u_offset = (int)((2u * (unsigned)t) % 256u);
     const int m = (int)((std::sin(0.01 * t) + 1.0) * 100.0);
     const int v_offset = m % 256;
     const int offset = texture_side * v_offset + u_offset;
     if (threshold == 0) {
-        for (int k = 0; k < canvas_size; ++k) canvas[k] = texture_image[(offset + warp_map[k]) & 0xffff];
+        for (int k = 0; k < canvas_size; ++k)
+            canvas[k] = texture_image[(offset + warp_map[k]) & 0xffff];
     } else {
         for (int k = 0; k < canvas_size; ++k)
             canvas[k] = texture_image[(offset + warp_map[k]) & 0xffff] > threshold ? 150 : 0;
     }
 }
 
-void fx_block_glow(uint8_t *canvas, int n, int gain, int bias)
-{
+void fx_block_glow(uint8_t *canvas, int n, int gain, int bias) {
     constexpr int sample_step = 3;
     // When the blocks tile the row, each row gets one saturating add of a row of block values.
     const bool tiled = canvas_width % n == 0 && canvas_width % 8 == 0;
@@ -75,14 +72,14 @@ void fx_block_glow(uint8_t *canvas, int n, int gain, int bias)
             if (x0 + n >= canvas_width) break;
         }
         if (tiled)
-            for (int y = y0; y < y1; ++y) add_saturate_bytes(canvas + y * canvas_width, pattern, canvas_width);
+            for (int y = y0; y < y1; ++y)
+                add_saturate_bytes(canvas + y * canvas_width, pattern, canvas_width);
     }
 }
 
 // 13 t t + 1000 + 500 sin t, truncated, modulo the blotch area. While the sum is exact in a double
 // it is computed as written; beyond that (days of demo time) the same sum is taken modulo the area.
-static int blotch_position(int t)
-{
+static int blotch_position(int t) {
     constexpr int64_t exact_limit = 25000000; // 13 t t + 1000 stays below 2^53
     const double wobble = 500.0 * std::sin((double)t);
     if (t <= exact_limit) {
@@ -94,8 +91,7 @@ static int blotch_position(int t)
     return (int)(((base + (int64_t)std::floor(wobble)) % blotch_area + blotch_area) % blotch_area);
 }
 
-void fx_film_damage(uint8_t *canvas, int t)
-{
+void fx_film_damage(uint8_t *canvas, int t) {
     // 64-bit products keep every value below the 32-bit limit unchanged and stay defined past it.
     const int64_t tt = (int64_t)t * t;
     if ((t / 50) % 2 != 0 && t % 15 != 0) {
@@ -116,8 +112,7 @@ void fx_film_damage(uint8_t *canvas, int t)
             if (mask[r * blotch_side + c]) canvas[position + canvas_width * r + c] = 0;
 }
 
-void fx_film_strip(uint8_t *dst, const uint8_t *src, float position)
-{
+void fx_film_strip(uint8_t *dst, const uint8_t *src, float position) {
     constexpr int gate_left = 34, gate_width = 252, first_row = 9, last_row = 191;
     constexpr int frame_pitch = 200, hole_pitch = 20;
     constexpr int hole_left = 6, hole_right = 292, hole_width = 22;
@@ -140,8 +135,7 @@ void fx_film_strip(uint8_t *dst, const uint8_t *src, float position)
 }
 
 void fx_stamp_sprite_from(uint8_t *canvas, const uint8_t *sheet, const int32_t *rows, int x, int y,
-                          int sprite, int t, int shake_y)
-{
+                          int sprite, int t, int shake_y) {
     const int start = rows[sprite];
     const int height = rows[sprite + 1] - start;
     if (height <= 0) return;
@@ -158,8 +152,7 @@ void fx_stamp_sprite_from(uint8_t *canvas, const uint8_t *sheet, const int32_t *
     }
 }
 
-void fx_stamp_sprite(uint8_t *canvas, int x, int y, int sprite, int t)
-{
+void fx_stamp_sprite(uint8_t *canvas, int x, int y, int sprite, int t) {
     if (sprite < 0 || sprite >= sprite_count) return;
     fx_stamp_sprite_from(canvas, sprite_sheet, sprite_row_table, x, y, sprite, t, shake_bit());
 }

@@ -23,8 +23,7 @@ const uint8_t blotch_mask[2][blotch_side * blotch_side] = {
     {0, 0, 0, 0, 0, 0, 1, 0, 0, 1, 1, 0, 1, 0, 0, 0},
 };
 
-void fx_build_blend_tables()
-{
+void fx_build_blend_tables() {
     for (int f = 0; f < 256; ++f)
         for (int c = 0; c < 256; ++c) {
             const int v = c / 5 + (f * 90) / 100;
@@ -41,16 +40,14 @@ void fx_build_blend_tables()
 
 bool fx_blend_by_multiply = false;
 
-void fx_build_division_table()
-{
+void fx_build_division_table() {
     for (int v = 0; v < grey_levels; ++v) {
         division_table[v] = 255;
         for (int w = 1; w < division_widths; ++w) division_table[w * grey_levels + v] = v / w;
     }
 }
 
-void fx_build_warp_map()
-{
+void fx_build_warp_map() {
     for (int y = 0; y < canvas_height; ++y) row_wave[y] = (float)(0.1 * std::cos(0.01 * y));
     for (int x = 0; x < canvas_width; ++x) column_wave[x] = (float)(0.05 * std::sin(0.1 * x));
     for (int y = 0; y < canvas_height; ++y)

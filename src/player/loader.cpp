@@ -27,27 +27,28 @@ constexpr int max_restart = 126;
 constexpr int max_volume = 64;
 constexpr int loop_flag_min_length = 2;
 
-int read_word()
-{
+int read_word() {
     const uint8_t *p = pt_module.bytes + pt_module.read_offset;
     pt_module.read_offset += 2;
     return (p[0] << 8) | p[1];
 }
 
-int read_byte() { return pt_module.bytes[pt_module.read_offset++]; }
+int read_byte() {
+    return pt_module.bytes[pt_module.read_offset++];
+}
 
-void skip(int n) { pt_module.read_offset += n; }
+void skip(int n) {
+    pt_module.read_offset += n;
+}
 
-int fail(const char *why)
-{
+int fail(const char *why) {
     pt_error = why;
     return 0;
 }
 
 } // namespace
 
-void pt_convert_pattern(uint8_t *pattern, int channels)
-{
+void pt_convert_pattern(uint8_t *pattern, int channels) {
     for (int i = 0; i < channels * pt_rows; ++i) {
         uint8_t *cell = pattern + i * pt_cell_bytes;
         const int period = ((cell[0] & 0x0f) << 8) + cell[1];
@@ -59,9 +60,9 @@ void pt_convert_pattern(uint8_t *pattern, int channels)
     }
 }
 
-int pt_takemod(uint8_t *bytes, size_t size)
-{
-    if (size < (size_t)pt_header_bytes) return fail("pt_takemod error: module shorter than its headers!");
+int pt_takemod(uint8_t *bytes, size_t size) {
+    if (size < (size_t)pt_header_bytes)
+        return fail("pt_takemod error: module shorter than its headers!");
     Module &m = pt_module;
     m.bytes = bytes;
     m.read_offset = 0;

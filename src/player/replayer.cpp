@@ -19,7 +19,9 @@ namespace {
 std::atomic<int32_t> published_clock{0};
 bool song_loaded = false;
 
-void publish() { published_clock.store(pt_state.position * 100 + pt_state.row, std::memory_order_release); }
+void publish() {
+    published_clock.store(pt_state.position * 100 + pt_state.row, std::memory_order_release);
+}
 
 constexpr int16_t sine_quarter[17] = {0,   24,  49,  74,  97,  120, 141, 161, 180,
                                       197, 212, 224, 235, 244, 250, 253, 255};
@@ -34,47 +36,75 @@ constexpr int sample_offset_unit = 256;
 enum Waveform { wave_sine, wave_ramp, wave_square, wave_random };
 
 enum Command {
-    cmd_arpeggio = 0x0, cmd_slide_up, cmd_slide_down, cmd_portamento, cmd_vibrato,
-    cmd_portamento_volume, cmd_vibrato_volume, cmd_tremolo, cmd_pan, cmd_offset,
-    cmd_volume_slide, cmd_jump, cmd_volume, cmd_break, cmd_extended, cmd_speed,
+    cmd_arpeggio = 0x0,
+    cmd_slide_up,
+    cmd_slide_down,
+    cmd_portamento,
+    cmd_vibrato,
+    cmd_portamento_volume,
+    cmd_vibrato_volume,
+    cmd_tremolo,
+    cmd_pan,
+    cmd_offset,
+    cmd_volume_slide,
+    cmd_jump,
+    cmd_volume,
+    cmd_break,
+    cmd_extended,
+    cmd_speed,
 };
 enum Extended {
-    ext_fine_up = 0x1, ext_fine_down = 0x2, ext_glissando = 0x3, ext_vibrato_wave = 0x4,
-    ext_finetune = 0x5, ext_loop = 0x6, ext_tremolo_wave = 0x7, ext_pan = 0x8,
-    ext_retrigger = 0x9, ext_fine_volume_up = 0xa, ext_fine_volume_down = 0xb, ext_cut = 0xc,
-    ext_delay = 0xd, ext_pattern_delay = 0xe,
+    ext_fine_up = 0x1,
+    ext_fine_down = 0x2,
+    ext_glissando = 0x3,
+    ext_vibrato_wave = 0x4,
+    ext_finetune = 0x5,
+    ext_loop = 0x6,
+    ext_tremolo_wave = 0x7,
+    ext_pan = 0x8,
+    ext_retrigger = 0x9,
+    ext_fine_volume_up = 0xa,
+    ext_fine_volume_down = 0xb,
+    ext_cut = 0xc,
+    ext_delay = 0xd,
+    ext_pattern_delay = 0xe,
 };
 constexpr int speed_limit = 31; // F parameters above this set the tempo
 
-void build_constant_waveforms()
-{
+void build_constant_waveforms() {
     for (int i = 0; i <= 16; ++i) waveform_table[wave_sine][i] = sine_quarter[i];
     for (int i = 17; i < 32; ++i) waveform_table[wave_sine][i] = sine_quarter[32 - i];
-    for (int i = 0; i < 32; ++i) waveform_table[wave_sine][32 + i] = (int16_t)-waveform_table[wave_sine][i];
+    for (int i = 0; i < 32; ++i)
+        waveform_table[wave_sine][32 + i] = (int16_t)-waveform_table[wave_sine][i];
     for (int i = 0; i < 64; ++i)
         waveform_table[wave_square][i] = i < 16 ? 0 : i < 32 ? 255 : i < 48 ? 0 : -256;
 }
 
-int random_entry() { return std::rand() % 511 - 256; }
+int random_entry() {
+    return std::rand() % 511 - 256;
+}
 
-int note_period(const ChannelState &ch, int note)
-{
+int note_period(const ChannelState &ch, int note) {
     return period_table[ch.finetune & 0x0f][note > pt_notes ? pt_notes : note];
 }
 
-void send_period(int p) { snd_voice_ops.set_period(p); }
-void send_volume(int v) { snd_voice_ops.set_volume(v); }
+void send_period(int p) {
+    snd_voice_ops.set_period(p);
+}
+void send_volume(int v) {
+    snd_voice_ops.set_volume(v);
+}
 
-int clamp_volume(int v) { return v < 0 ? 0 : (v > max_volume ? max_volume : v); }
+int clamp_volume(int v) {
+    return v < 0 ? 0 : (v > max_volume ? max_volume : v);
+}
 
-void volume_slide(ChannelState &ch, int p)
-{
+void volume_slide(ChannelState &ch, int p) {
     ch.volume = clamp_volume(p > 15 ? ch.volume + (p >> 4) : ch.volume - (p & 15));
     send_volume(ch.volume);
 }
 
-void slide_to_target(ChannelState &ch)
-{
+void slide_to_target(ChannelState &ch) {
     if (ch.period < ch.target_period) {
         ch.period += ch.portamento_speed;
         if (ch.period > ch.target_period) ch.period = ch.target_period;
@@ -84,44 +114,38 @@ void slide_to_target(ChannelState &ch)
     }
 }
 
-int glissando_period(const ChannelState &ch)
-{
+int glissando_period(const ChannelState &ch) {
     const uint16_t *r = period_table[ch.finetune & 0x0f];
     int k = pt_notes;
     while (k > 0 && ch.period > r[k]) --k;
     return r[k];
 }
 
-void vibrato(ChannelState &ch)
-{
+void vibrato(ChannelState &ch) {
     const int w = waveform_table[pt_state.vibrato_waveform][ch.vibrato_position];
     send_period(ch.period + ch.vibrato_depth * w / modulation_divisor);
     ch.vibrato_position = (ch.vibrato_position + ch.vibrato_speed) & waveform_mask;
 }
 
-void tremolo(ChannelState &ch)
-{
+void tremolo(ChannelState &ch) {
     const int w = waveform_table[pt_state.tremolo_waveform][ch.tremolo_position];
     const int delta = ch.tremolo_depth * w / modulation_divisor;
     ch.tremolo_position = (ch.tremolo_position + ch.tremolo_speed) & waveform_mask;
     send_volume(clamp_volume(ch.volume + delta));
 }
 
-void restart_note(ChannelState &ch, int note)
-{
+void restart_note(ChannelState &ch, int note) {
     ch.period = note_period(ch, note);
     send_volume(ch.volume);
     send_period(ch.period);
     snd_voice_ops.set_position(0);
 }
 
-bool on_late_tick(int lo)
-{
+bool on_late_tick(int lo) {
     return pt_state.tick == lo || (pt_state.tick == pt_state.speed - 1 && lo >= pt_state.speed);
 }
 
-void pattern_loop(ChannelState &ch, int lo)
-{
+void pattern_loop(ChannelState &ch, int lo) {
     if (lo == 0) {
         ch.loop_start_row = pt_state.row;
     } else if (ch.loop_count == 0) {
@@ -132,8 +156,7 @@ void pattern_loop(ChannelState &ch, int lo)
     }
 }
 
-void tick0_effect(int c, ChannelState &ch, const PatternCell &cell)
-{
+void tick0_effect(int c, ChannelState &ch, const PatternCell &cell) {
     const int p = cell.param, hi = p >> 4, lo = p & 15;
     switch (cell.command) {
     case cmd_arpeggio:
@@ -143,7 +166,9 @@ void tick0_effect(int c, ChannelState &ch, const PatternCell &cell)
         ch.pan = p;
         snd_voice_ops.set_pan(p);
         break;
-    case cmd_offset: snd_voice_ops.set_position((uint32_t)p * sample_offset_unit); break;
+    case cmd_offset:
+        snd_voice_ops.set_position((uint32_t)p * sample_offset_unit);
+        break;
     case cmd_jump:
         pt_state.row = last_row;
         pt_state.position = p - 1;
@@ -173,13 +198,19 @@ void tick0_effect(int c, ChannelState &ch, const PatternCell &cell)
         case ext_fine_down:
             if (ch.period <= pt_period_max - 1) send_period(++ch.period);
             break;
-        case ext_glissando: ch.glissando = lo; break;
+        case ext_glissando:
+            ch.glissando = lo;
+            break;
         case ext_vibrato_wave:
             pt_state.vibrato_waveform = lo & 3;
             if (lo <= 3) ch.vibrato_position = 0;
             break;
-        case ext_finetune: ch.finetune = lo; break;
-        case ext_loop: pattern_loop(ch, lo); break;
+        case ext_finetune:
+            ch.finetune = lo;
+            break;
+        case ext_loop:
+            pattern_loop(ch, lo);
+            break;
         case ext_tremolo_wave:
             pt_state.tremolo_waveform = lo & 3;
             if (lo <= 3) ch.tremolo_position = 0;
@@ -194,16 +225,19 @@ void tick0_effect(int c, ChannelState &ch, const PatternCell &cell)
         case ext_fine_volume_down:
             if (ch.volume > 0) send_volume(--ch.volume);
             break;
-        case ext_pattern_delay: ch.delay_count = lo; break;
-        default: break;
+        case ext_pattern_delay:
+            ch.delay_count = lo;
+            break;
+        default:
+            break;
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-void later_effect(ChannelState &ch, const PatternCell &cell)
-{
+void later_effect(ChannelState &ch, const PatternCell &cell) {
     const int p = cell.param, hi = p >> 4, lo = p & 15;
     switch (cell.command) {
     case cmd_arpeggio:
@@ -246,7 +280,9 @@ void later_effect(ChannelState &ch, const PatternCell &cell)
         if (hi != 0) ch.tremolo_speed = hi;
         tremolo(ch);
         break;
-    case cmd_volume_slide: volume_slide(ch, p); break;
+    case cmd_volume_slide:
+        volume_slide(ch, p);
+        break;
     case cmd_extended:
         switch (hi) {
         case ext_retrigger:
@@ -262,15 +298,16 @@ void later_effect(ChannelState &ch, const PatternCell &cell)
                 restart_note(ch, cell.note);
             }
             break;
-        default: break;
+        default:
+            break;
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-void process_channel(int c, const PatternCell &cell)
-{
+void process_channel(int c, const PatternCell &cell) {
     ChannelState &ch = pt_channels[c];
     snd_voice_ops.select_voice(c);
     if (pt_state.tick != 0) {
@@ -306,8 +343,7 @@ void process_channel(int c, const PatternCell &cell)
 }
 
 // Returns false when a pattern delay holds the row.
-bool row_step()
-{
+bool row_step() {
     pt_state.tick = 0;
     bool delayed = false;
     for (int c = 0; c < pt_module.channels; ++c)
@@ -320,7 +356,8 @@ bool row_step()
         ++pt_state.position;
         pt_state.row = pt_state.break_row;
         pt_state.break_row = 0;
-        if (pt_state.position >= pt_module.song_length) pt_state.position = pt_module.restart_position;
+        if (pt_state.position >= pt_module.song_length)
+            pt_state.position = pt_module.restart_position;
     }
     // Only a malformed song gets here with a position off the order list (a length above 128, or
     // a jump beyond the end whose row a pattern loop took back): it goes to the restart position.
@@ -335,8 +372,7 @@ bool row_step()
 
 } // namespace
 
-void pt_reset()
-{
+void pt_reset() {
     for (ChannelState &ch : pt_channels) {
         const int32_t pan = ch.pan, glissando = ch.glissando;
         ch = ChannelState{};
@@ -363,8 +399,7 @@ void pt_reset()
     publish();
 }
 
-int pt_load(uint8_t *bytes, size_t size)
-{
+int pt_load(uint8_t *bytes, size_t size) {
     pt_state.position = 0;
     pt_state.row = 0;
     publish();
@@ -375,8 +410,7 @@ int pt_load(uint8_t *bytes, size_t size)
     return 1;
 }
 
-void pt_tick()
-{
+void pt_tick() {
     if (!song_loaded) return;
     if (pt_state.speed != 0 && ++pt_state.tick >= pt_state.speed && !row_step()) {
         publish();
@@ -387,10 +421,11 @@ void pt_tick()
     publish();
 }
 
-int pt_song_clock() { return published_clock.load(std::memory_order_acquire); }
+int pt_song_clock() {
+    return published_clock.load(std::memory_order_acquire);
+}
 
-void pt_clear()
-{
+void pt_clear() {
     std::memset(&pt_module, 0, sizeof pt_module);
     std::memset(&pt_state, 0, sizeof pt_state);
     std::memset(pt_channels, 0, sizeof pt_channels);

@@ -4,16 +4,19 @@
 
 namespace {
 
-int idle_set_sample(int, const int8_t *, uint32_t, uint32_t, uint32_t, int) { return 1; }
+int idle_set_sample(int, const int8_t *, uint32_t, uint32_t, uint32_t, int) {
+    return 1;
+}
 void idle_int(int) {}
 void idle_offset(uint32_t) {}
 void do_nothing() {}
-void sdl_driver_init() { snd_reset(snd_output_rate); }
+void sdl_driver_init() {
+    snd_reset(snd_output_rate);
+}
 
 constexpr int device_channels = 1;
 
-int open_sdl_driver(int rate)
-{
+int open_sdl_driver(int rate) {
     const int format = rate <= snd_rate_high - 1 ? snd_format_u8 : snd_format_s16lsb;
     snd_output_rate = rate;
     if (!snd_audio_device.open(rate, format, device_channels, snd_device_samples)) {
@@ -27,8 +30,7 @@ int open_sdl_driver(int rate)
     return 1;
 }
 
-void open_silent_driver()
-{
+void open_silent_driver() {
     drv_init = do_nothing;
     drv_start = do_nothing;
     snd_voice_ops = snd_mixer_ops;
@@ -39,10 +41,10 @@ constexpr int selection_master_level = 64;
 
 } // namespace
 
-const SndVoiceOps snd_idle_ops = {idle_set_sample, idle_int, idle_int, idle_int, idle_int,
+const SndVoiceOps snd_idle_ops = {idle_set_sample, idle_int,    idle_int, idle_int, idle_int,
                                   idle_int,        idle_offset, idle_int, idle_int};
-const SndVoiceOps snd_mixer_ops = {snd_set_sample, snd_select_voice, snd_play_sample,
-                                   snd_set_period, snd_set_volume,   snd_set_pan,
+const SndVoiceOps snd_mixer_ops = {snd_set_sample,   snd_select_voice,      snd_play_sample,
+                                   snd_set_period,   snd_set_volume,        snd_set_pan,
                                    snd_set_position, snd_set_master_volume, snd_set_voices};
 SndVoiceOps snd_voice_ops = snd_idle_ops;
 
@@ -55,10 +57,11 @@ void (*drv_start)() = do_nothing;
 const char *const snd_sdl_driver_name = "SDL audio";
 const char *const snd_silent_driver_name = "Super Vek NoSound Device 2.0c";
 
-int snd_choose_driver() { return snd_choose_driver_from(stdin, stdout); }
+int snd_choose_driver() {
+    return snd_choose_driver_from(stdin, stdout);
+}
 
-int snd_choose_driver_from(FILE *in, FILE *out)
-{
+int snd_choose_driver_from(FILE *in, FILE *out) {
     std::fputs("\n", out);
     std::fflush(out);
     // The word is read with a width so a long answer cannot overrun the buffer.
@@ -81,7 +84,8 @@ int snd_choose_driver_from(FILE *in, FILE *out)
         open_silent_driver();
         ok = 1;
         break;
-    default: break;
+    default:
+        break;
     }
     if (!ok) {
         // The replayer must still run from the timer so the pictures follow the song.

@@ -19,8 +19,7 @@ constexpr int32_t reset_pan = 127;
 constexpr int fraction_bits = 24;
 constexpr int fraction_shift = 8;
 
-Voice reset_voice()
-{
+Voice reset_voice() {
     Voice v{};
     v.pan = reset_pan;
     v.period_changed = 1;
@@ -28,8 +27,7 @@ Voice reset_voice()
     return v;
 }
 
-void copy_voice(Voice &pending, Voice &mixing)
-{
+void copy_voice(Voice &pending, Voice &mixing) {
     const uint32_t position = mixing.position, fraction = mixing.position_fraction;
     const int32_t step = mixing.step;
     const uint32_t step_fraction = mixing.step_fraction;
@@ -51,8 +49,7 @@ void copy_voice(Voice &pending, Voice &mixing)
 // Accumulates in unsigned arithmetic: the same bits as signed addition, defined for any gain.
 // The position and its fraction travel as one 32.32 number; between two wraps no check is needed,
 // so the samples are mixed in runs that end where the position next passes its limit.
-void mix_voice(Voice &v, int count)
-{
+void mix_voice(Voice &v, int count) {
     const uint32_t gain = snd_gain(v.volume, master_level);
     const int8_t *data = v.sample_data;
     uint64_t p = ((uint64_t)v.position << 32) | v.position_fraction;
@@ -60,7 +57,7 @@ void mix_voice(Voice &v, int count)
     uint32_t *out = reinterpret_cast<uint32_t *>(mix_buffer);
     const bool looped = v.loop_flag != 0;
     // the first position that wraps: past the loop end, or at the length
-    const uint64_t limit = !looped ? (uint64_t)v.length << 32
+    const uint64_t limit = !looped                    ? (uint64_t)v.length << 32
                            : v.loop_end == UINT32_MAX ? UINT64_MAX
                                                       : ((uint64_t)v.loop_end + 1) << 32;
     int i = 0;
@@ -105,8 +102,7 @@ void mix_voice(Voice &v, int count)
     v.step_fraction = (uint32_t)step;
 }
 
-void convert(void *buffer, int offset, int count, int sixteen_bit)
-{
+void convert(void *buffer, int offset, int count, int sixteen_bit) {
     if (sixteen_bit) {
         int16_t *out = static_cast<int16_t *>(buffer) + offset;
         for (int i = 0; i < count; ++i) {
@@ -124,13 +120,11 @@ void convert(void *buffer, int offset, int count, int sixteen_bit)
 
 } // namespace
 
-uint32_t snd_gain(int volume, int master)
-{
+uint32_t snd_gain(int volume, int master) {
     return (((uint32_t)volume * 255u * (uint32_t)master) >> 7) / 63u;
 }
 
-void snd_reset(int rate)
-{
+void snd_reset(int rate) {
     mixing_rate = rate;
     for (int i = 0; i < snd_voice_count; ++i) {
         pending_bank[i] = reset_voice();
@@ -139,8 +133,7 @@ void snd_reset(int rate)
     for (SampleSlot &s : sample_slots) s = SampleSlot{};
 }
 
-void snd_mix(void *buffer, int count, int sixteen_bit)
-{
+void snd_mix(void *buffer, int count, int sixteen_bit) {
     for (int i = 0; i < voice_count; ++i) copy_voice(pending_bank[i], mixing_bank[i]);
     // Requests larger than the accumulator are mixed in pieces; the result is the same.
     for (int done = 0; done < count;) {
@@ -156,16 +149,16 @@ void snd_mix(void *buffer, int count, int sixteen_bit)
 }
 
 int snd_set_sample(int slot, const int8_t *data, uint32_t length, uint32_t loop_start,
-                   uint32_t loop_end, int loop_flag)
-{
+                   uint32_t loop_end, int loop_flag) {
     sample_slots[slot] = SampleSlot{data, length, loop_start, loop_end, loop_flag};
     return 1;
 }
 
-void snd_select_voice(int voice) { selected_voice = &pending_bank[voice]; }
+void snd_select_voice(int voice) {
+    selected_voice = &pending_bank[voice];
+}
 
-void snd_play_sample(int slot)
-{
+void snd_play_sample(int slot) {
     const SampleSlot &s = sample_slots[slot];
     Voice &v = *selected_voice;
     v.slot_index = slot;
@@ -176,8 +169,7 @@ void snd_play_sample(int slot)
     v.loop_flag = s.loop_flag;
 }
 
-void snd_set_period(int period)
-{
+void snd_set_period(int period) {
     Voice &v = *selected_voice;
     // Vibrato can carry the shortest periods below 1; those stop the voice like period 0.
     if (period <= 0) {
@@ -193,12 +185,15 @@ void snd_set_period(int period)
     v.period_changed = 1;
 }
 
-void snd_set_volume(int volume) { selected_voice->volume = volume; }
+void snd_set_volume(int volume) {
+    selected_voice->volume = volume;
+}
 
-void snd_set_pan(int pan) { selected_voice->pan = pan; }
+void snd_set_pan(int pan) {
+    selected_voice->pan = pan;
+}
 
-void snd_set_position(uint32_t offset)
-{
+void snd_set_position(uint32_t offset) {
     Voice &v = *selected_voice;
     if (offset > v.loop_end) v.loop_flag = 0;
     if (offset < v.length) {
@@ -208,22 +203,34 @@ void snd_set_position(uint32_t offset)
     }
 }
 
-void snd_set_master_volume(int level) { master_level = level >= snd_master_cap ? snd_master_cap : level; }
+void snd_set_master_volume(int level) {
+    master_level = level >= snd_master_cap ? snd_master_cap : level;
+}
 
-void snd_set_voices(int count)
-{
+void snd_set_voices(int count) {
     voice_count = count < 0 ? 0 : (count > snd_voice_count ? snd_voice_count : count);
 }
 
-const Voice &snd_pending_voice(int voice) { return pending_bank[voice]; }
-const Voice &snd_mixing_voice(int voice) { return mixing_bank[voice]; }
-const SampleSlot &snd_sample_slot(int slot) { return sample_slots[slot]; }
-int snd_mixing_rate() { return mixing_rate; }
-int snd_master_level() { return master_level; }
-int snd_active_voices() { return voice_count; }
+const Voice &snd_pending_voice(int voice) {
+    return pending_bank[voice];
+}
+const Voice &snd_mixing_voice(int voice) {
+    return mixing_bank[voice];
+}
+const SampleSlot &snd_sample_slot(int slot) {
+    return sample_slots[slot];
+}
+int snd_mixing_rate() {
+    return mixing_rate;
+}
+int snd_master_level() {
+    return master_level;
+}
+int snd_active_voices() {
+    return voice_count;
+}
 
-void snd_mixer_clear()
-{
+void snd_mixer_clear() {
     std::memset(pending_bank, 0, sizeof pending_bank);
     std::memset(mixing_bank, 0, sizeof mixing_bank);
     std::memset(sample_slots, 0, sizeof sample_slots);

@@ -9,25 +9,26 @@ int milliseconds_per_tick = 0;
 int tick_carry = 0;
 void (*tick_handler)() = nullptr;
 
-void run_tick()
-{
+void run_tick() {
     if (tick_handler) tick_handler();
 }
 
 } // namespace
 
-void snd_set_tick_handler(void (*tick)()) { tick_handler = tick; }
+void snd_set_tick_handler(void (*tick)()) {
+    tick_handler = tick;
+}
 
-int snd_samples_per_tick()
-{
+int snd_samples_per_tick() {
     if (tick_rate <= 0) return 0;
     return (snd_sound_mode == snd_mode_u8_22050 ? snd_rate_low : snd_rate_high) / tick_rate;
 }
 
-int snd_tick_carry() { return tick_carry; }
+int snd_tick_carry() {
+    return tick_carry;
+}
 
-void snd_start(int rate)
-{
+void snd_start(int rate) {
     tick_rate = rate;
     milliseconds_per_tick = 1000 / rate;
     if (snd_sound_mode != snd_mode_silent)
@@ -36,14 +37,12 @@ void snd_start(int rate)
         snd_audio_device.start_timer(milliseconds_per_tick);
 }
 
-uint32_t snd_timer_callback(uint32_t interval)
-{
+uint32_t snd_timer_callback(uint32_t interval) {
     if (snd_sound_mode == snd_mode_silent) run_tick();
     return interval;
 }
 
-void snd_audio_callback(void *, uint8_t *stream, int len)
-{
+void snd_audio_callback(void *, uint8_t *stream, int len) {
     int n, bytes_per_sample, sixteen_bit;
     if (snd_sound_mode == snd_mode_u8_22050) {
         n = len;
@@ -73,8 +72,7 @@ void snd_audio_callback(void *, uint8_t *stream, int len)
     tick_carry = s - (n - fill);
 }
 
-void snd_driver_clear()
-{
+void snd_driver_clear() {
     snd_voice_ops = snd_idle_ops;
     snd_sound_mode = snd_mode_silent;
     snd_output_rate = snd_rate_high;

@@ -7,12 +7,15 @@ namespace {
 
 SDL_AudioSpec audio_spec;
 
-void audio_callback(void *userdata, Uint8 *stream, int len) { snd_audio_callback(userdata, stream, len); }
+void audio_callback(void *userdata, Uint8 *stream, int len) {
+    snd_audio_callback(userdata, stream, len);
+}
 
-Uint32 timer_callback(Uint32 interval) { return snd_timer_callback(interval); }
+Uint32 timer_callback(Uint32 interval) {
+    return snd_timer_callback(interval);
+}
 
-int sdl_open(int freq, int format, int channels, int samples)
-{
+int sdl_open(int freq, int format, int channels, int samples) {
     audio_spec.freq = freq;
     audio_spec.format = (Uint16)format;
     audio_spec.channels = (Uint8)channels;
@@ -24,15 +27,13 @@ int sdl_open(int freq, int format, int channels, int samples)
 
 // Under the audio lock, which SDL also holds around every callback: everything the main thread
 // set up before (the loaded song, the tick rate) is then seen by the audio thread.
-void sdl_pause(int paused)
-{
+void sdl_pause(int paused) {
     SDL_LockAudio();
     SDL_PauseAudio(paused);
     SDL_UnlockAudio();
 }
 
-void sdl_start_timer(int milliseconds)
-{
+void sdl_start_timer(int milliseconds) {
     SDL_Init(SDL_INIT_TIMER);
     SDL_SetTimer((Uint32)milliseconds, timer_callback);
 }

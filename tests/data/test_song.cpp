@@ -18,8 +18,7 @@ constexpr int positions = 19;
 constexpr int samples_per_row = 6 * 1075;
 constexpr int samples_per_position = 64 * samples_per_row;
 
-TEST(Song, GeneratorIsDeterministicAndEmbedded)
-{
+TEST(Song, GeneratorIsDeterministicAndEmbedded) {
     const std::string a = testing::TempDir() + "song-a.mod", b = testing::TempDir() + "song-b.mod";
     ASSERT_EQ(std::system((std::string(QB_GEN_SONG) + " " + a).c_str()), 0);
     ASSERT_EQ(std::system((std::string(QB_GEN_SONG) + " " + b).c_str()), 0);
@@ -36,8 +35,7 @@ TEST(Song, GeneratorIsDeterministicAndEmbedded)
 
 struct Rendered {
     std::vector<int16_t> pcm;
-    Rendered()
-    {
+    Rendered() {
         offline_sound_start();
         const size_t size = (size_t)(song_module_end - song_module);
         static std::vector<uint8_t> copy(song_module, song_module_end + 1);
@@ -50,14 +48,12 @@ struct Rendered {
     }
 };
 
-const Rendered &song()
-{
+const Rendered &song() {
     static const Rendered r;
     return r;
 }
 
-TEST(Song, LoadsAsFourChannelsInOrder)
-{
+TEST(Song, LoadsAsFourChannelsInOrder) {
     song();
     EXPECT_EQ(pt_module.channels, 4);
     EXPECT_STREQ(pt_module.signature, "M.K.");
@@ -66,15 +62,13 @@ TEST(Song, LoadsAsFourChannelsInOrder)
     for (int i = 1; i <= 14; ++i) EXPECT_GT(pt_module.samples[i].length, 0) << i;
 }
 
-double rms_db(const int16_t *p, size_t n)
-{
+double rms_db(const int16_t *p, size_t n) {
     double sum = 0;
     for (size_t i = 0; i < n; ++i) sum += (double)p[i] * p[i];
     return 10 * std::log10(sum / n / (32768.0 * 32768.0) + 1e-20);
 }
 
-TEST(Song, LengthLevelsAndEnding)
-{
+TEST(Song, LengthLevelsAndEnding) {
     const std::vector<int16_t> &pcm = song().pcm;
     // about 174 s to the end mark
     EXPECT_NEAR(pcm.size() / 44100.0, 174.5, 1.0);
@@ -83,7 +77,8 @@ TEST(Song, LengthLevelsAndEnding)
     EXPECT_LE(clipped * 10000, pcm.size()) << clipped << " clipped samples"; // at most 0.01 %
     // every position but the last sits between -20 and -10 dB RMS
     for (int p = 0; p < positions - 1; ++p) {
-        const double db = rms_db(pcm.data() + (size_t)p * samples_per_position, samples_per_position);
+        const double db =
+            rms_db(pcm.data() + (size_t)p * samples_per_position, samples_per_position);
         EXPECT_GT(db, -20.0) << "position " << p;
         EXPECT_LT(db, -10.0) << "position " << p;
     }

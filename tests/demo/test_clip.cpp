@@ -18,12 +18,12 @@ namespace {
 struct TestClip {
     std::vector<uint8_t> frames;
     ClipRecord record;
-    explicit TestClip(int n) : frames((size_t)n * clip_frame_bytes, 0)
-    {
+    explicit TestClip(int n) : frames((size_t)n * clip_frame_bytes, 0) {
         for (int f = 0; f < n; ++f) {
             uint8_t *frame = frames.data() + (size_t)f * clip_frame_bytes;
             frame[f / 8] |= (uint8_t)(1 << (f % 8)); // row 0, column f
-            for (int c = 0; c < clip_row_bytes; ++c) frame[clip_row_bytes + c] = 0xff; // row 1 all lit
+            for (int c = 0; c < clip_row_bytes; ++c)
+                frame[clip_row_bytes + c] = 0xff; // row 1 all lit
         }
         record = {0.0f, "", frames.data(), n};
     }
@@ -31,8 +31,7 @@ struct TestClip {
 
 // Renders with the position set beforehand and no time passing.
 std::vector<uint8_t> render_at(TestClip &clip, float position, int mode = clip_mode_replace,
-                               uint8_t fill = 0)
-{
+                               uint8_t fill = 0) {
     clip_reset_state();
     std::vector<uint8_t> canvas(canvas_size, fill);
     clip.record.position = position;
@@ -40,16 +39,14 @@ std::vector<uint8_t> render_at(TestClip &clip, float position, int mode = clip_m
     return canvas;
 }
 
-TEST(ClipOrder, BackAndForthTwoAtATime)
-{
+TEST(ClipOrder, BackAndForthTwoAtATime) {
     const int ten[] = {0, 2, 4, 6, 8, 9, 7, 5, 3, 1, 0};
     for (int k = 0; k < 11; ++k) EXPECT_EQ(clip_frame_for((float)k, 10), ten[k]) << k;
     const int five[] = {0, 2, 4, 3, 1, 0};
     for (int k = 0; k < 6; ++k) EXPECT_EQ(clip_frame_for((float)k, 5), five[k]) << k;
 }
 
-TEST(ClipRender, WholePositionShowsOneFrameAt254)
-{
+TEST(ClipRender, WholePositionShowsOneFrameAt254) {
     TestClip clip(10);
     const std::vector<uint8_t> c = render_at(clip, 4.0f); // frames A = B = 8
     EXPECT_EQ(c[8], clip_lit);
@@ -60,8 +57,7 @@ TEST(ClipRender, WholePositionShowsOneFrameAt254)
     EXPECT_EQ(c[canvas_width + 100], clip_lit);
 }
 
-TEST(ClipRender, HalfPositionCrossFades)
-{
+TEST(ClipRender, HalfPositionCrossFades) {
     TestClip clip(10);
     const std::vector<uint8_t> c = render_at(clip, 4.5f); // A = 8, B = 9
     EXPECT_EQ(c[8], 127);
@@ -69,8 +65,7 @@ TEST(ClipRender, HalfPositionCrossFades)
     EXPECT_EQ(c[canvas_width + 5], 254); // lit in both
 }
 
-TEST(ClipRender, LitInBothAtPointThree)
-{
+TEST(ClipRender, LitInBothAtPointThree) {
     TestClip clip(10);
     const std::vector<uint8_t> c = render_at(clip, 0.3f); // 177 + 76
     EXPECT_EQ(c[canvas_width], 253);
@@ -78,8 +73,7 @@ TEST(ClipRender, LitInBothAtPointThree)
     EXPECT_EQ(c[2], 76);  // frame 2 fading in
 }
 
-TEST(ClipRender, StepOfFortyMillisecondsIsOneUnit)
-{
+TEST(ClipRender, StepOfFortyMillisecondsIsOneUnit) {
     TestClip clip(10);
     clip_reset_state();
     std::vector<uint8_t> canvas(canvas_size);
@@ -94,8 +88,7 @@ TEST(ClipRender, StepOfFortyMillisecondsIsOneUnit)
     EXPECT_EQ(clip.record.position, 0.5f);
 }
 
-TEST(ClipRender, BackwardsWrapsBelowZero)
-{
+TEST(ClipRender, BackwardsWrapsBelowZero) {
     TestClip clip(10);
     clip_reset_state();
     std::vector<uint8_t> canvas(canvas_size);
@@ -109,8 +102,7 @@ TEST(ClipRender, BackwardsWrapsBelowZero)
     EXPECT_EQ(clip.record.position, (float)(-0.5 + (double)9999.7f));
 }
 
-TEST(ClipRender, ReplaceLeavesNoTraceAddSaturates)
-{
+TEST(ClipRender, ReplaceLeavesNoTraceAddSaturates) {
     TestClip clip(10);
     const std::vector<uint8_t> replaced = render_at(clip, 4.0f, clip_mode_replace, 99);
     EXPECT_EQ(replaced[100 * canvas_width], 0);
@@ -121,8 +113,7 @@ TEST(ClipRender, ReplaceLeavesNoTraceAddSaturates)
     EXPECT_EQ(zero[100 * canvas_width], 0);
 }
 
-TEST(ClipRender, BitZeroIsTheLeftmostPixel)
-{
+TEST(ClipRender, BitZeroIsTheLeftmostPixel) {
     std::vector<uint8_t> frame(clip_frame_bytes, 0);
     frame[0] = 0x01;
     frame[1] = 0x80;
@@ -136,14 +127,12 @@ TEST(ClipRender, BitZeroIsTheLeftmostPixel)
 
 // ---- the embedded clips ----
 
-std::vector<uint8_t> read_file(const std::string &path)
-{
+std::vector<uint8_t> read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(ClipArt, FrameCountsAndTable)
-{
+TEST(ClipArt, FrameCountsAndTable) {
     const int expected[10] = {63, 35, 10, 20, 45, 80, 80, 80, 80, 80};
     ASSERT_EQ(clip_count, 10);
     for (int c = 0; c < 10; ++c) EXPECT_EQ(clip_table[c].frame_count, expected[c]);
@@ -152,8 +141,7 @@ TEST(ClipArt, FrameCountsAndTable)
                   clip_table[c - 1].frames + (size_t)expected[c - 1] * clip_frame_bytes);
 }
 
-TEST(ClipArt, NoFrameIsBlankOrAllLit)
-{
+TEST(ClipArt, NoFrameIsBlankOrAllLit) {
     for (int c = 0; c < clip_count; ++c)
         for (int f = 0; f < clip_table[c].frame_count; ++f) {
             const uint8_t *frame = clip_table[c].frames + (size_t)f * clip_frame_bytes;
@@ -164,9 +152,9 @@ TEST(ClipArt, NoFrameIsBlankOrAllLit)
         }
 }
 
-TEST(ClipArt, GeneratorIsDeterministic)
-{
-    const std::string a = testing::TempDir() + "clips-a.bin", b = testing::TempDir() + "clips-b.bin";
+TEST(ClipArt, GeneratorIsDeterministic) {
+    const std::string a = testing::TempDir() + "clips-a.bin",
+                      b = testing::TempDir() + "clips-b.bin";
     ASSERT_EQ(std::system((std::string(QB_GEN_CLIPS) + " " + a).c_str()), 0);
     ASSERT_EQ(std::system((std::string(QB_GEN_CLIPS) + " " + b).c_str()), 0);
     const std::vector<uint8_t> first = read_file(a), second = read_file(b);

@@ -13,8 +13,7 @@ struct CommandLine {
     bool window;
 };
 
-TEST(CommandLine, TableOfNamesAndArguments)
-{
+TEST(CommandLine, TableOfNamesAndArguments) {
     const CommandLine cases[] = {
         {{"quellbrand"}, false},
         {{"quellbrand", "-w"}, true},
@@ -36,15 +35,13 @@ TEST(CommandLine, TableOfNamesAndArguments)
     EXPECT_EQ(demo_video_flags(0, nullptr), demo_fullscreen);
 }
 
-FrameSettings base()
-{
+FrameSettings base() {
     FrameSettings s;
     s.clip_speed = 1.0f;
     return s;
 }
 
-TEST(Keys, EachKeyChangesItsSetting)
-{
+TEST(Keys, EachKeyChangesItsSetting) {
     FrameSettings s = base();
     EXPECT_EQ(demo_handle_event(event_key_down, key_f1, s), 0);
     EXPECT_EQ(s.feedback_mode, 1);
@@ -66,8 +63,7 @@ TEST(Keys, EachKeyChangesItsSetting)
     EXPECT_EQ(s.clip_speed, (float)(1.0f + 0.05));
 }
 
-TEST(Keys, DownOnlyWhileTheSpeedIsAboveZero)
-{
+TEST(Keys, DownOnlyWhileTheSpeedIsAboveZero) {
     FrameSettings s = base();
     s.clip_speed = 0.02f;
     demo_handle_event(event_key_down, key_down, s);
@@ -78,8 +74,7 @@ TEST(Keys, DownOnlyWhileTheSpeedIsAboveZero)
     EXPECT_EQ(s.clip_speed, below);
 }
 
-TEST(Keys, SpaceFlipsReturnRewinds)
-{
+TEST(Keys, SpaceFlipsReturnRewinds) {
     clip_reset_state();
     FrameSettings s = base();
     s.clip_index = 3;
@@ -92,8 +87,7 @@ TEST(Keys, SpaceFlipsReturnRewinds)
     EXPECT_EQ(clip_table[3].position, 0.0f);
 }
 
-TEST(Keys, QuitEventsAndIgnoredOnes)
-{
+TEST(Keys, QuitEventsAndIgnoredOnes) {
     FrameSettings s = base();
     EXPECT_EQ(demo_handle_event(event_key_down, key_escape, s), 1);
     EXPECT_EQ(demo_handle_event(event_mouse_button_down, 0, s), 1);
@@ -114,10 +108,13 @@ struct Virtual {
     bool pending_quit = false;
 } v;
 
-uint32_t fake_ticks() { return v.ms++; }
-int fake_clock() { return v.frames >= v.end_frame ? demo_end_clock + 1 : v.clock; }
-int fake_poll(int *type, int *key)
-{
+uint32_t fake_ticks() {
+    return v.ms++;
+}
+int fake_clock() {
+    return v.frames >= v.end_frame ? demo_end_clock + 1 : v.clock;
+}
+int fake_poll(int *type, int *key) {
     if (v.frames == v.quit_frame && !v.pending_quit) {
         v.pending_quit = true;
         *type = v.quit_type;
@@ -126,15 +123,13 @@ int fake_poll(int *type, int *key)
     }
     return 0;
 }
-void fake_present(const uint8_t *)
-{
+void fake_present(const uint8_t *) {
     v.frame_times.push_back(demo_time(v.ms, 0.0));
     if (v.frames == v.slow_frame) v.ms += 100;
     ++v.frames;
 }
 
-void run(Virtual setup)
-{
+void run(Virtual setup) {
     fx_build_blend_tables();
     fx_build_division_table();
     fx_build_warp_map();
@@ -143,8 +138,7 @@ void run(Virtual setup)
     demo_run({fake_ticks, fake_clock, fake_poll, fake_present}, 0.0);
 }
 
-TEST(FrameLoop, FramesAtEveryOtherTimeUnit)
-{
+TEST(FrameLoop, FramesAtEveryOtherTimeUnit) {
     Virtual s;
     s.end_frame = 4;
     run(s);
@@ -155,8 +149,7 @@ TEST(FrameLoop, FramesAtEveryOtherTimeUnit)
     EXPECT_EQ(v.frame_times[3], 8);
 }
 
-TEST(FrameLoop, ASlowFrameIsFollowedAtOnce)
-{
+TEST(FrameLoop, ASlowFrameIsFollowedAtOnce) {
     Virtual s;
     s.slow_frame = 1;
     s.end_frame = 4;
@@ -166,8 +159,7 @@ TEST(FrameLoop, ASlowFrameIsFollowedAtOnce)
     EXPECT_EQ(v.frame_times[2], 9); // 100 ms later, no wait for the gate
 }
 
-TEST(FrameLoop, EscapeAndMouseEndAfterTheFrameIsShown)
-{
+TEST(FrameLoop, EscapeAndMouseEndAfterTheFrameIsShown) {
     for (int type : {event_key_down, event_mouse_button_down}) {
         Virtual s;
         s.quit_frame = 2;
@@ -177,8 +169,7 @@ TEST(FrameLoop, EscapeAndMouseEndAfterTheFrameIsShown)
     }
 }
 
-TEST(FrameLoop, Clock1840GoesOn1841Ends)
-{
+TEST(FrameLoop, Clock1840GoesOn1841Ends) {
     Virtual s;
     s.clock = demo_end_clock;
     s.end_frame = 6;

@@ -9,16 +9,16 @@
 
 namespace {
 
-SDL_Surface *rgb565()
-{
+SDL_Surface *rgb565() {
     return SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height, screen_bits, 0xf800,
                                 0x07e0, 0x001f, 0);
 }
 
-uint16_t map565(int g) { return (uint16_t)(((g >> 3) << 11) | ((g >> 2) << 5) | (g >> 3)); }
+uint16_t map565(int g) {
+    return (uint16_t)(((g >> 3) << 11) | ((g >> 2) << 5) | (g >> 3));
+}
 
-TEST(Palette, StepOneIsTheGreyRamp)
-{
+TEST(Palette, StepOneIsTheGreyRamp) {
     SDL_Surface *s = rgb565();
     ASSERT_NE(s, nullptr);
     make_grey_palette(s, 1, 0);
@@ -28,8 +28,7 @@ TEST(Palette, StepOneIsTheGreyRamp)
     SDL_FreeSurface(s);
 }
 
-TEST(Palette, StepTwoOffsetTen)
-{
+TEST(Palette, StepTwoOffsetTen) {
     SDL_Surface *s = rgb565();
     make_grey_palette(s, 2, 10);
     for (int i = 0; i <= 5; ++i) EXPECT_EQ(grey_palette[i], map565(0)) << i;
@@ -43,16 +42,14 @@ struct Screen {
     int pitch;
     std::vector<uint8_t> bytes;
     explicit Screen(int p) : pitch(p), bytes((size_t)p * screen_height, 0) {}
-    uint16_t px(int x, int y) const
-    {
+    uint16_t px(int x, int y) const {
         uint16_t v;
         std::memcpy(&v, &bytes[(size_t)y * pitch + 2 * x], 2);
         return v;
     }
 };
 
-TEST(Present, WhiteCanvasFillsTheMiddleRowsOnly)
-{
+TEST(Present, WhiteCanvasFillsTheMiddleRowsOnly) {
     SDL_Surface *s = rgb565();
     make_grey_palette(s, 1, 0);
     SDL_FreeSurface(s);
@@ -63,15 +60,15 @@ TEST(Present, WhiteCanvasFillsTheMiddleRowsOnly)
         for (int y = 0; y < screen_height; ++y) {
             const bool inside = y >= 20 && y < 220;
             for (int x = 0; x < screen_width; ++x)
-                ASSERT_EQ(screen.px(x, y), inside ? 0xffff : 0) << x << "," << y << " pitch " << pitch;
+                ASSERT_EQ(screen.px(x, y), inside ? 0xffff : 0)
+                    << x << "," << y << " pitch " << pitch;
             // padding beyond the 320 pixels of a row stays untouched
             for (int b = 640; b < pitch; ++b) ASSERT_EQ(screen.bytes[(size_t)y * pitch + b], 0);
         }
     }
 }
 
-TEST(Present, LastCanvasPixelLandsAtRow219Column319)
-{
+TEST(Present, LastCanvasPixelLandsAtRow219Column319) {
     SDL_Surface *s = rgb565();
     make_grey_palette(s, 1, 0);
     SDL_FreeSurface(s);
@@ -87,8 +84,7 @@ TEST(Present, LastCanvasPixelLandsAtRow219Column319)
     EXPECT_EQ(lit, 4);
 }
 
-TEST(Present, FrameOnTheDummyScreen)
-{
+TEST(Present, FrameOnTheDummyScreen) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
     SDL_Surface *screen = SDL_SetVideoMode(screen_width, screen_height, screen_bits, 0);
     ASSERT_NE(screen, nullptr);

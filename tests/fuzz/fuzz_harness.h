@@ -8,8 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-inline void fuzz_one_module(const uint8_t *data, size_t size)
-{
+inline void fuzz_one_module(const uint8_t *data, size_t size) {
     constexpr int ticks = 2000;
     constexpr int samples_per_tick = 8;
     // the loader's contract: a zero byte after the module

@@ -2,8 +2,7 @@
 // real voice operations.
 #include "fuzz_harness.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzz_one_module(data, size);
     return 0;
 }

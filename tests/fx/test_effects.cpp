@@ -11,8 +11,7 @@ namespace {
 using Picture = std::vector<uint8_t>;
 
 struct Effects : testing::Test {
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         fx_build_blend_tables();
         fx_build_division_table();
         fx_build_warp_map();
@@ -20,23 +19,22 @@ struct Effects : testing::Test {
     void SetUp() override { fx_reset_state(); }
 };
 
-Picture blur(const Picture &src, int width)
-{
+Picture blur(const Picture &src, int width) {
     Picture dst(canvas_size, 77);
-    fx_vertical_blur(src.data(), dst.data(), 0, 0, 0, 0, canvas_width, canvas_height, canvas_width, width);
+    fx_vertical_blur(src.data(), dst.data(), 0, 0, 0, 0, canvas_width, canvas_height, canvas_width,
+                     width);
     return dst;
 }
 
-TEST_F(Effects, BlurOfWhiteAtWidthSixty)
-{
+TEST_F(Effects, BlurOfWhiteAtWidthSixty) {
     const Picture out = blur(Picture(canvas_size, 255), 60);
-    const int rows[][2] = {{0, 124}, {28, 236}, {29, 240}, {100, 240}, {169, 240}, {170, 236}, {199, 120}};
+    const int rows[][2] = {{0, 124},   {28, 236},  {29, 240}, {100, 240},
+                           {169, 240}, {170, 236}, {199, 120}};
     for (const auto &r : rows)
         for (int x : {0, 159, 319}) EXPECT_EQ(out[r[0] * canvas_width + x], r[1]) << "row " << r[0];
 }
 
-TEST_F(Effects, BlurBelowWidthIsBlackWidthOneCopies)
-{
+TEST_F(Effects, BlurBelowWidthIsBlackWidthOneCopies) {
     for (int v : {0, 5, 59}) {
         const Picture out = blur(Picture(canvas_size, (uint8_t)v), 60);
         for (int k = 0; k < canvas_size; k += 97) ASSERT_EQ(out[k], 0);
@@ -46,18 +44,17 @@ TEST_F(Effects, BlurBelowWidthIsBlackWidthOneCopies)
     EXPECT_EQ(blur(src, 1), src);
 }
 
-TEST_F(Effects, BlurOfOnePixelAtWidthTen)
-{
+TEST_F(Effects, BlurOfOnePixelAtWidthTen) {
     Picture src(canvas_size, 0);
     src[50 * canvas_width + 7] = 255;
     const Picture out = blur(src, 10);
     for (int y = 0; y < canvas_height; ++y)
         for (int x = 0; x < canvas_width; ++x)
-            ASSERT_EQ(out[y * canvas_width + x], (x == 7 && y >= 45 && y <= 54) ? 25 : 0) << x << "," << y;
+            ASSERT_EQ(out[y * canvas_width + x], (x == 7 && y >= 45 && y <= 54) ? 25 : 0)
+                << x << "," << y;
 }
 
-TEST_F(Effects, FeedbackBlend)
-{
+TEST_F(Effects, FeedbackBlend) {
     Picture canvas(canvas_size, 255);
     fx_feedback(canvas.data(), 250, 0);
     EXPECT_EQ(canvas[1234], 51); // black memory: one fifth
@@ -75,24 +72,24 @@ TEST_F(Effects, FeedbackBlend)
     EXPECT_EQ(v[777], 40);
 }
 
-TEST_F(Effects, RotozoomIdentityKeepsRowZero)
-{
+TEST_F(Effects, RotozoomIdentityKeepsRowZero) {
     Picture src(canvas_size), dst(canvas_size, 9);
     for (int k = 0; k < canvas_size; ++k) src[k] = (uint8_t)(k % 251);
     fx_rotozoom(dst.data(), src.data(), canvas_width, canvas_height, 256, 256, 0);
     for (int x = 0; x < canvas_width; ++x) EXPECT_EQ(dst[x], 9);
-    EXPECT_EQ(0, std::memcmp(dst.data() + canvas_width, src.data() + canvas_width, canvas_size - canvas_width));
+    EXPECT_EQ(0, std::memcmp(dst.data() + canvas_width, src.data() + canvas_width,
+                             canvas_size - canvas_width));
 }
 
-TEST_F(Effects, RotozoomDemoSettingsWriteEveryPixel)
-{
+TEST_F(Effects, RotozoomDemoSettingsWriteEveryPixel) {
     // Each setting maps the source inside the picture; a marker value never survives.
     const int settings[][2] = {{250, 0}, {245, 0}, {250, 1}};
     Picture src(canvas_size, 1);
     for (const auto &s : settings) {
         Picture dst(canvas_size, 200);
         fx_rotozoom(dst.data(), src.data(), canvas_width, canvas_height, s[0], s[0], s[1]);
-        for (int k = 0; k < canvas_size; ++k) ASSERT_EQ(dst[k], 1) << s[0] << "/" << s[1] << " at " << k;
+        for (int k = 0; k < canvas_size; ++k)
+            ASSERT_EQ(dst[k], 1) << s[0] << "/" << s[1] << " at " << k;
     }
     // the centre (160, 120) maps onto itself
     Picture grad(canvas_size);
@@ -102,17 +99,15 @@ TEST_F(Effects, RotozoomDemoSettingsWriteEveryPixel)
     EXPECT_EQ(dst[120 * canvas_width + 160], grad[120 * canvas_width + 160]);
 }
 
-TEST_F(Effects, RotozoomOutsideThePictureLeavesPixels)
-{
+TEST_F(Effects, RotozoomOutsideThePictureLeavesPixels) {
     Picture src(canvas_size, 1), dst(canvas_size, 200);
     fx_rotozoom(dst.data(), src.data(), canvas_width, canvas_height, 1024, 1024, 0);
-    EXPECT_EQ(dst[0], 200);           // far outside: unchanged
+    EXPECT_EQ(dst[0], 200); // far outside: unchanged
     EXPECT_EQ(dst[120 * canvas_width + 160], 1);
     fx_rotozoom(dst.data(), src.data(), canvas_width, 0, 256, 256, 0); // no rows: nothing
 }
 
-TEST_F(Effects, WarpTexture)
-{
+TEST_F(Effects, WarpTexture) {
     Picture canvas(canvas_size, 0);
     fx_warp_texture(canvas.data(), 0, 0);
     EXPECT_EQ(canvas[100 * canvas_width + 160], texture_image[200 * 256 + 160]);
@@ -125,8 +120,7 @@ TEST_F(Effects, WarpTexture)
     }
 }
 
-TEST_F(Effects, BlockGlow)
-{
+TEST_F(Effects, BlockGlow) {
     Picture black(canvas_size, 0);
     fx_block_glow(black.data(), 32, 244, 0);
     EXPECT_EQ(black, Picture(canvas_size, 0));
@@ -144,15 +138,13 @@ TEST_F(Effects, BlockGlow)
     EXPECT_EQ(mid[321], 100 + ((51 * 100 * 49) / 255) / 49);
 }
 
-int count_changed(const Picture &a, const Picture &b)
-{
+int count_changed(const Picture &a, const Picture &b) {
     int n = 0;
     for (int k = 0; k < canvas_size; ++k) n += a[k] != b[k];
     return n;
 }
 
-TEST_F(Effects, FilmDamageAtZero)
-{
+TEST_F(Effects, FilmDamageAtZero) {
     const Picture white(canvas_size, 255);
     Picture c(white);
     fx_film_damage(c.data(), 0);
@@ -166,8 +158,7 @@ TEST_F(Effects, FilmDamageAtZero)
     EXPECT_EQ(halved, 10); // ten dust specks (all at t = 0 on different pixels), no scratch
 }
 
-TEST_F(Effects, FilmDamageScratch)
-{
+TEST_F(Effects, FilmDamageScratch) {
     const Picture white(canvas_size, 255);
     Picture at50(white), at60(white);
     fx_film_damage(at50.data(), 50);
@@ -178,8 +169,7 @@ TEST_F(Effects, FilmDamageScratch)
     EXPECT_GT(count_changed(white, at50), 200);
 }
 
-TEST_F(Effects, FilmDamageStaysDefinedFarPastTheSong)
-{
+TEST_F(Effects, FilmDamageStaysDefinedFarPastTheSong) {
     for (int t : {12852, 12853, 46341, 1000000, 2147483647}) {
         Picture c(canvas_size, 255);
         fx_film_damage(c.data(), t);
@@ -187,8 +177,7 @@ TEST_F(Effects, FilmDamageStaysDefinedFarPastTheSong)
     }
 }
 
-TEST_F(Effects, FilmStripAtZero)
-{
+TEST_F(Effects, FilmStripAtZero) {
     Picture src(canvas_size);
     for (int k = 0; k < canvas_size; ++k) src[k] = (uint8_t)(1 + k % 200);
     Picture dst(canvas_size, 77);
@@ -215,8 +204,7 @@ TEST_F(Effects, FilmStripAtZero)
     }
 }
 
-TEST_F(Effects, FilmStripMovesOneRowPerStep)
-{
+TEST_F(Effects, FilmStripMovesOneRowPerStep) {
     Picture src(canvas_size);
     for (int k = 0; k < canvas_size; ++k) src[k] = (uint8_t)(k / 320);
     Picture a(canvas_size), b(canvas_size);
@@ -226,8 +214,7 @@ TEST_F(Effects, FilmStripMovesOneRowPerStep)
     EXPECT_EQ(b[0 * canvas_width + 100], (s >= 9 && s <= 191) ? s : 0);
 }
 
-TEST_F(Effects, StampOrsTheRightNeighbour)
-{
+TEST_F(Effects, StampOrsTheRightNeighbour) {
     std::vector<uint8_t> sheet((size_t)sprite_sheet_width * 3, 0);
     sheet[0] = 0, sheet[1] = 5, sheet[2] = 7, sheet[3] = 0;
     const int32_t rows[3] = {0, 1, 1};

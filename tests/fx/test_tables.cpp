@@ -7,27 +7,25 @@
 namespace {
 
 struct Tables : testing::Test {
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         fx_build_blend_tables();
         fx_build_division_table();
         fx_build_warp_map();
     }
 };
 
-TEST_F(Tables, Blend)
-{
-    const int cases[][3] = {{0, 255, 51}, {255, 0, 229}, {100, 100, 110}, {255, 255, 255}, {0, 0, 0}};
-    for (const auto &c : cases) EXPECT_EQ(blend_table[c[0] * 256 + c[1]], c[2]) << c[0] << "," << c[1];
+TEST_F(Tables, Blend) {
+    const int cases[][3] = {
+        {0, 255, 51}, {255, 0, 229}, {100, 100, 110}, {255, 255, 255}, {0, 0, 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(blend_table[c[0] * 256 + c[1]], c[2]) << c[0] << "," << c[1];
 }
 
-TEST_F(Tables, RowOffsets)
-{
+TEST_F(Tables, RowOffsets) {
     for (int r = 0; r < row_offset_count; ++r) EXPECT_EQ(row_offset_table[r], 320 * r);
 }
 
-TEST_F(Tables, Division)
-{
+TEST_F(Tables, Division) {
     for (int v = 0; v < 256; ++v) {
         EXPECT_EQ(division_table[v], 255);
         EXPECT_EQ(division_table[256 + v], v);
@@ -36,18 +34,16 @@ TEST_F(Tables, Division)
     EXPECT_EQ(division_table[10 * 256 + 255], 25);
 }
 
-TEST_F(Tables, WarpMapPoints)
-{
+TEST_F(Tables, WarpMapPoints) {
     // x, y, u, v: each entry is u + 256 v, u running past the texture's edge into the next row
-    const int cases[][4] = {{160, 100, 160, 100}, {0, 0, 14, 9}, {0, 199, -6, 203},
+    const int cases[][4] = {{160, 100, 160, 100}, {0, 0, 14, 9},  {0, 199, -6, 203},
                             {319, 199, 321, 200}, {44, 0, 49, 4}, {303, 199, 316, 208}};
     for (const auto &c : cases) {
         EXPECT_EQ(warp_map[c[1] * canvas_width + c[0]], c[2] + 256 * c[3]) << c[0] << "," << c[1];
     }
 }
 
-TEST_F(Tables, WarpMapRange)
-{
+TEST_F(Tables, WarpMapRange) {
     int lo = warp_map[0], hi = warp_map[0], lo_at = 0, hi_at = 0;
     for (int k = 0; k < canvas_size; ++k) {
         if (warp_map[k] < lo) lo = warp_map[k], lo_at = k;
@@ -61,8 +57,7 @@ TEST_F(Tables, WarpMapRange)
     EXPECT_EQ(column_wave[0], 0.0f);
 }
 
-TEST(Pictures, TgaStorageForm)
-{
+TEST(Pictures, TgaStorageForm) {
     struct Picture {
         const uint8_t *pixels;
         int w, h;
@@ -83,8 +78,7 @@ TEST(Pictures, TgaStorageForm)
     }
 }
 
-TEST(Pictures, SpriteRowsAndBlotches)
-{
+TEST(Pictures, SpriteRowsAndBlotches) {
     const int heights[11] = {33, 27, 28, 36, 24, 30, 25, 27, 34, 38, 33};
     for (int i = 0; i < sprite_count; ++i)
         EXPECT_EQ(sprite_row_table[i + 1] - sprite_row_table[i], heights[i]);

@@ -9,15 +9,15 @@ using Values = std::vector<long long>;
 
 struct Effects : testing::Test {
     ModWriterSong song = small_song(3);
-    void SetUp() override
-    {
+    void SetUp() override {
         pt_clear();
         install_recorder();
     }
-    ModWriterCell &at(int row, int ch = 0, int pattern = 0) { return song.patterns[pattern][row * 4 + ch]; }
+    ModWriterCell &at(int row, int ch = 0, int pattern = 0) {
+        return song.patterns[pattern][row * 4 + ch];
+    }
     // Loads, plays the first tick, clears the record, plays n more ticks.
-    void play(int n, int skip_rows = 0)
-    {
+    void play(int n, int skip_rows = 0) {
         ASSERT_EQ(load(song), 1);
         ticks(1 + 6 * skip_rows);
         calls.clear();
@@ -25,14 +25,17 @@ struct Effects : testing::Test {
     }
 };
 
-int P(int note, int finetune = 0) { return period_table[finetune][note]; }
+int P(int note, int finetune = 0) {
+    return period_table[finetune][note];
+}
 
-TEST_F(Effects, VolumeSlides)
-{
+TEST_F(Effects, VolumeSlides) {
     struct Case {
         int param;
         Values volumes;
-    } cases[] = {{0x35, {43, 46, 49, 52, 55}}, {0x05, {35, 30, 25, 20, 15}}, {0xF0, {55, 64, 64, 64, 64}},
+    } cases[] = {{0x35, {43, 46, 49, 52, 55}},
+                 {0x05, {35, 30, 25, 20, 15}},
+                 {0xF0, {55, 64, 64, 64, 64}},
                  {0x0F, {25, 10, 0, 0, 0}}};
     for (const Case &c : cases) {
         SetUp();
@@ -42,23 +45,20 @@ TEST_F(Effects, VolumeSlides)
     }
 }
 
-TEST_F(Effects, Arpeggio)
-{
+TEST_F(Effects, Arpeggio) {
     at(0) = cell(1, 36, 0x0, 0x37);
     ASSERT_EQ(load(song), 1);
     ticks(6);
     EXPECT_EQ(values_of(0, "period"), (Values{P(36), P(36), P(39), P(43), P(36), P(39), P(43)}));
 }
 
-TEST_F(Effects, ArpeggioPastTheTableUsesTheLastEntry)
-{
+TEST_F(Effects, ArpeggioPastTheTableUsesTheLastEntry) {
     at(0) = cell(1, 80, 0x0, 0xFF);
     play(2);
     EXPECT_EQ(values_of(0, "period"), (Values{P(84), P(84)}));
 }
 
-TEST_F(Effects, NoteCut)
-{
+TEST_F(Effects, NoteCut) {
     struct Case {
         int param;
         int cut_tick; // -1: never
@@ -82,8 +82,7 @@ TEST_F(Effects, NoteCut)
     }
 }
 
-TEST_F(Effects, NoteDelay)
-{
+TEST_F(Effects, NoteDelay) {
     for (int param : {0xD0, 0xD2, 0xD9}) {
         SetUp();
         at(0) = cell(1, 36, 0xE, param);
@@ -104,8 +103,7 @@ TEST_F(Effects, NoteDelay)
     }
 }
 
-TEST_F(Effects, Retrigger)
-{
+TEST_F(Effects, Retrigger) {
     at(0) = cell(1, 36, 0xE, 0x93);
     at(0, 1) = cell(0, -1, 0xE, 0x92); // no note: nothing
     at(0, 2) = cell(1, 36, 0xE, 0x90); // zero: nothing
@@ -115,8 +113,7 @@ TEST_F(Effects, Retrigger)
     EXPECT_TRUE(values_of(2, "position").empty());
 }
 
-TEST_F(Effects, VibratoWaveformKeepsPositionForHighValues)
-{
+TEST_F(Effects, VibratoWaveformKeepsPositionForHighValues) {
     at(0) = cell(1, 36, 0x4, 0x41);
     at(1) = cell(0, -1, 0xE, 0x45);
     ASSERT_EQ(load(song), 1);
@@ -130,8 +127,7 @@ TEST_F(Effects, VibratoWaveformKeepsPositionForHighValues)
     EXPECT_EQ(pt_channels[0].vibrato_position, 0);
 }
 
-TEST_F(Effects, SlideLimits)
-{
+TEST_F(Effects, SlideLimits) {
     at(0) = cell(1, 60, 0x1, 0xFF);
     at(0, 1) = cell(1, 0, 0x2, 0xFF);
     play(2);
@@ -139,8 +135,7 @@ TEST_F(Effects, SlideLimits)
     EXPECT_EQ(values_of(1, "period"), (Values{3628, 3628}));
 }
 
-TEST_F(Effects, SpeedAndTempo)
-{
+TEST_F(Effects, SpeedAndTempo) {
     at(0) = cell(0, -1, 0xF, 0x20);
     play(0);
     EXPECT_EQ(pt_state.tempo, 32);
@@ -151,26 +146,23 @@ TEST_F(Effects, SpeedAndTempo)
     EXPECT_EQ(pt_state.speed, 31);
 }
 
-TEST_F(Effects, SetVolumeIsNotCapped)
-{
+TEST_F(Effects, SetVolumeIsNotCapped) {
     at(0) = cell(1, 36, 0xC, 0x50);
     ASSERT_EQ(load(song), 1);
     ticks(1);
     EXPECT_EQ(values_of(0, "volume"), Values{80});
 }
 
-TEST_F(Effects, SampleOffset)
-{
+TEST_F(Effects, SampleOffset) {
     at(0) = cell(1, 36);
-    at(1) = cell(0, -1, 0x9, 0x01);  // no note: moves the playing sample
-    at(2) = cell(1, 36, 0x9, 0x00);  // 900: position 0
+    at(1) = cell(0, -1, 0x9, 0x01); // no note: moves the playing sample
+    at(2) = cell(1, 36, 0x9, 0x00); // 900: position 0
     play(12);
     EXPECT_EQ(values_of(0, "position"), (Values{256, 0}));
 }
 
-TEST_F(Effects, VibratoAndTremoloDepths)
-{
-    at(0) = cell(1, 36, 0x4, 0x81); // depth 1: at most 2 period units
+TEST_F(Effects, VibratoAndTremoloDepths) {
+    at(0) = cell(1, 36, 0x4, 0x81);    // depth 1: at most 2 period units
     at(0, 1) = cell(1, 36, 0x7, 0x81); // tremolo depth 1 (stored 2): at most 4 volume steps
     play(5);
     for (long long p : values_of(0, "period")) EXPECT_LE(std::abs(p - P(36)), 2);
@@ -179,31 +171,27 @@ TEST_F(Effects, VibratoAndTremoloDepths)
     EXPECT_EQ(pt_channels[1].tremolo_depth, 2);
 }
 
-TEST_F(Effects, JumpPastTheEndGoesToRestart)
-{
+TEST_F(Effects, JumpPastTheEndGoesToRestart) {
     song.restart = 2;
     at(0) = cell(0, -1, 0xB, 0x40);
     play(6);
     EXPECT_EQ(pt_song_clock(), 200);
 }
 
-TEST_F(Effects, JumpWithBreak)
-{
+TEST_F(Effects, JumpWithBreak) {
     at(0) = cell(0, -1, 0xB, 0x02);
     at(0, 1) = cell(0, -1, 0xD, 0x32);
     play(6);
     EXPECT_EQ(pt_song_clock(), 232);
 }
 
-TEST_F(Effects, BreakBeyondThePatternStartsAtTheTop)
-{
+TEST_F(Effects, BreakBeyondThePatternStartsAtTheTop) {
     at(0) = cell(0, -1, 0xD, 0x99);
     play(6);
     EXPECT_EQ(pt_song_clock(), 100);
 }
 
-TEST_F(Effects, PatternLoop)
-{
+TEST_F(Effects, PatternLoop) {
     at(4) = cell(0, -1, 0xE, 0x60);
     at(6) = cell(0, -1, 0xE, 0x62); // rows 4..6 three times in all
     ASSERT_EQ(load(song), 1);
@@ -218,8 +206,7 @@ TEST_F(Effects, PatternLoop)
     EXPECT_EQ(rows.size(), expected.size());
 }
 
-TEST_F(Effects, PatternLoopSequence)
-{
+TEST_F(Effects, PatternLoopSequence) {
     at(4) = cell(0, -1, 0xE, 0x60);
     at(6) = cell(1, 36, 0xE, 0x62);
     ASSERT_EQ(load(song), 1);
@@ -230,8 +217,7 @@ TEST_F(Effects, PatternLoopSequence)
     EXPECT_EQ(pt_song_clock(), 7);
 }
 
-TEST_F(Effects, PortamentoAndGlissando)
-{
+TEST_F(Effects, PortamentoAndGlissando) {
     at(0) = cell(1, 36);
     at(1) = cell(0, 35, 0x3, 0x10); // slide up towards 453 by 16 a tick
     at(2) = cell(0, -1, 0xE, 0x31);
@@ -245,8 +231,7 @@ TEST_F(Effects, PortamentoAndGlissando)
     EXPECT_EQ(pt_channels[0].period, 453 + 10);
 }
 
-TEST_F(Effects, FineSlidesAndFineVolume)
-{
+TEST_F(Effects, FineSlidesAndFineVolume) {
     at(0) = cell(1, 36);
     at(1) = cell(0, -1, 0xE, 0x2F); // +1 whatever the value
     at(2) = cell(0, -1, 0xE, 0x15); // -1
@@ -257,8 +242,7 @@ TEST_F(Effects, FineSlidesAndFineVolume)
     EXPECT_EQ(values_of(0, "volume"), (Values{41, 40}));
 }
 
-TEST_F(Effects, SetPanAndE8)
-{
+TEST_F(Effects, SetPanAndE8) {
     at(0) = cell(0, -1, 0x8, 0x80);
     at(0, 1) = cell(0, -1, 0xE, 0x83);
     at(1, 1) = cell(1, 36);

@@ -9,8 +9,7 @@
 
 namespace {
 
-TEST(FuzzRegressions, EveryCrashInputNowPlays)
-{
+TEST(FuzzRegressions, EveryCrashInputNowPlays) {
     const std::string dir = QB_FUZZ_REGRESSIONS;
     DIR *d = opendir(dir.c_str());
     ASSERT_NE(d, nullptr);
@@ -18,7 +17,8 @@ TEST(FuzzRegressions, EveryCrashInputNowPlays)
     while (dirent *e = readdir(d)) {
         if (e->d_name[0] == '.') continue;
         std::ifstream in(dir + "/" + e->d_name, std::ios::binary);
-        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                         std::istreambuf_iterator<char>()};
         fuzz_one_module(bytes.data(), bytes.size());
         ++files;
     }

@@ -8,21 +8,19 @@
 namespace {
 
 struct Loader : testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         pt_clear();
         snd_mixer_clear();
         install_recorder();
     }
 };
 
-TEST_F(Loader, Signatures)
-{
+TEST_F(Loader, Signatures) {
     const struct {
         const char *sig;
         int channels;
-    } cases[] = {{"M.K.", 4}, {"M!K!", 4}, {"4CHN", 4}, {"FLT8", 8}, {"OCTA", 8}, {"10CH", 10},
-                 {"2CHN", 2}, {"32CH", 32}, {"6CHN", 6}};
+    } cases[] = {{"M.K.", 4},  {"M!K!", 4}, {"4CHN", 4},  {"FLT8", 8}, {"OCTA", 8},
+                 {"10CH", 10}, {"2CHN", 2}, {"32CH", 32}, {"6CHN", 6}};
     for (const auto &c : cases) {
         SetUp();
         ModWriterSong s = small_song();
@@ -35,8 +33,7 @@ TEST_F(Loader, Signatures)
     }
 }
 
-TEST_F(Loader, UnknownTypesFail)
-{
+TEST_F(Loader, UnknownTypesFail) {
     for (const char *sig : {"ABCD", "STOP", "m.k.", "1CHN"}) {
         SetUp();
         ModWriterSong s = small_song();
@@ -51,8 +48,7 @@ TEST_F(Loader, UnknownTypesFail)
     }
 }
 
-TEST_F(Loader, HeaderCaps)
-{
+TEST_F(Loader, HeaderCaps) {
     const int restarts[] = {126, 127, 200, 255};
     for (int volume : {64, 65, 200, 255}) {
         SetUp();
@@ -70,8 +66,7 @@ TEST_F(Loader, HeaderCaps)
     EXPECT_EQ(pt_module.samples[2].finetune, 15);
 }
 
-TEST_F(Loader, LoopFlags)
-{
+TEST_F(Loader, LoopFlags) {
     // loop length in words: 0, 1 give no loop; 2 (4 bytes) loops
     for (int words : {0, 1, 2}) {
         SetUp();
@@ -91,13 +86,12 @@ TEST_F(Loader, LoopFlags)
     }
 }
 
-TEST_F(Loader, ZeroLengthSampleTakesNoBytesAndTailPatternsCount)
-{
+TEST_F(Loader, ZeroLengthSampleTakesNoBytesAndTailPatternsCount) {
     snd_voice_ops = snd_mixer_ops;
     ModWriterSong s = small_song();
     ModWriterSample empty;
     s.samples.insert(s.samples.begin() + 1, empty); // slots: 1 looped, 2 empty, 3 one-shot
-    s.order_tail = {3};                              // an unused order entry names pattern 3
+    s.order_tail = {3};                             // an unused order entry names pattern 3
     ASSERT_EQ(load(s), 1);
     EXPECT_EQ(pt_module.highest_pattern, 3);
     const uint8_t *base = pt_module.bytes;
@@ -108,10 +102,9 @@ TEST_F(Loader, ZeroLengthSampleTakesNoBytesAndTailPatternsCount)
     EXPECT_EQ(snd_active_voices(), 4);
 }
 
-TEST_F(Loader, PeriodsToNotes)
-{
-    const int cases[][2] = {{856, 24}, {113, 59}, {0, 84}, {3500, 0}, {850, 25}, {3424, 0},
-                            {28, 83}, {27, 84}, {428, 36}, {4095, 0}};
+TEST_F(Loader, PeriodsToNotes) {
+    const int cases[][2] = {{856, 24}, {113, 59}, {0, 84},  {3500, 0}, {850, 25},
+                            {3424, 0}, {28, 83},  {27, 84}, {428, 36}, {4095, 0}};
     ModWriterSong s = small_song();
     for (int i = 0; i < (int)(sizeof cases / sizeof cases[0]); ++i)
         s.patterns[0][i] = {i % 32, cases[i][0], 0xA, 0x12};
@@ -125,9 +118,9 @@ TEST_F(Loader, PeriodsToNotes)
     }
 }
 
-TEST(PeriodTable, RowZero)
-{
-    const int start[] = {3424, 3232, 3048, 2880, 2712, 2560, 2416, 2280, 2152, 2032, 1920, 1812, 1712};
+TEST(PeriodTable, RowZero) {
+    const int start[] = {3424, 3232, 3048, 2880, 2712, 2560, 2416,
+                         2280, 2152, 2032, 1920, 1812, 1712};
     for (int n = 0; n < 13; ++n) EXPECT_EQ(period_table[0][n], start[n]);
     const int end[] = {33, 31, 30, 28, 28};
     for (int n = 0; n < 5; ++n) EXPECT_EQ(period_table[0][80 + n], end[n]);
@@ -135,8 +128,7 @@ TEST(PeriodTable, RowZero)
     EXPECT_EQ(period_table[0][59], 113);
 }
 
-TEST(PeriodTable, MiddleOctavesArePublished)
-{
+TEST(PeriodTable, MiddleOctavesArePublished) {
     // finetune +7 and -8 rows, first and last published entries
     EXPECT_EQ(period_table[7][24], 814);
     EXPECT_EQ(period_table[7][59], 108);
@@ -145,11 +137,11 @@ TEST(PeriodTable, MiddleOctavesArePublished)
     EXPECT_EQ(period_table[15][49], 203);
 }
 
-TEST(PeriodTable, ExtremesOrderAndTemperament)
-{
+TEST(PeriodTable, ExtremesOrderAndTemperament) {
     int largest = 0, smallest = 100000;
     for (int f = 0; f < 16; ++f) {
-        for (int n = 1; n < 84; ++n) EXPECT_LT(period_table[f][n], period_table[f][n - 1]) << f << "/" << n;
+        for (int n = 1; n < 84; ++n)
+            EXPECT_LT(period_table[f][n], period_table[f][n - 1]) << f << "/" << n;
         EXPECT_EQ(period_table[f][84], period_table[f][83]);
         for (int n = 0; n < 85; ++n) {
             largest = std::max<int>(largest, period_table[f][n]);
@@ -168,8 +160,7 @@ TEST(PeriodTable, ExtremesOrderAndTemperament)
     for (int f = 3; f <= 7; ++f) EXPECT_EQ(period_table[f][83], 27);
 }
 
-TEST_F(Loader, EveryTruncationFailsCleanly)
-{
+TEST_F(Loader, EveryTruncationFailsCleanly) {
     ModWriterSong s = small_song(2);
     const std::vector<uint8_t> whole = mod_write(s);
     for (size_t len = 0; len < whole.size(); len += (len < 1100 ? 7 : 61)) {
@@ -184,8 +175,7 @@ TEST_F(Loader, EveryTruncationFailsCleanly)
     EXPECT_EQ(pt_load(full.data(), whole.size()), 1);
 }
 
-TEST_F(Loader, HostileHeaders)
-{
+TEST_F(Loader, HostileHeaders) {
     std::vector<uint8_t> bytes = mod_write(small_song());
     bytes[952 + 5] = 200; // an order entry beyond the pattern table
     bytes.push_back(0);
@@ -199,8 +189,7 @@ TEST_F(Loader, HostileHeaders)
     EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(Loader, LoopsPastTheSampleAreCut)
-{
+TEST_F(Loader, LoopsPastTheSampleAreCut) {
     ModWriterSong s = small_song();
     s.samples[1].loop_start = 24; // sample 2 is 32 bytes long
     s.samples[1].loop_length = 20;

@@ -9,21 +9,18 @@ namespace {
 
 struct Replayer : testing::Test {
     ModWriterSong song = small_song(2);
-    void SetUp() override
-    {
+    void SetUp() override {
         pt_clear();
         install_recorder();
     }
     ModWriterCell &at(int pattern, int row, int ch) { return song.patterns[pattern][row * 4 + ch]; }
-    void start()
-    {
+    void start() {
         ASSERT_EQ(load(song), 1);
         calls.clear();
     }
 };
 
-TEST_F(Replayer, ClockBeforeAndAfterLoading)
-{
+TEST_F(Replayer, ClockBeforeAndAfterLoading) {
     EXPECT_EQ(pt_song_clock(), 0);
     start();
     EXPECT_EQ(pt_song_clock(), -37);
@@ -35,21 +32,19 @@ TEST_F(Replayer, ClockBeforeAndAfterLoading)
     EXPECT_EQ(pt_song_clock(), 1);
 }
 
-TEST_F(Replayer, PlainNoteCallOrder)
-{
+TEST_F(Replayer, PlainNoteCallOrder) {
     at(0, 0, 1) = cell(1, 36);
     start();
     ticks(1);
-    const std::vector<Call> expected = {{"select", 1, 1},     {"volume", 40, 1}, {"pan", 144, 1},
-                                        {"play", 1, 1},       {"period", 428, 1}, {"position", 0, 1},
+    const std::vector<Call> expected = {{"select", 1, 1}, {"volume", 40, 1},  {"pan", 144, 1},
+                                        {"play", 1, 1},   {"period", 428, 1}, {"position", 0, 1},
                                         {"select", 2, 2}};
     ASSERT_GE(calls.size(), 8u);
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(calls[i + 1], expected[i]) << i;
     EXPECT_EQ(calls[0], (Call{"select", 0, 0}));
 }
 
-TEST_F(Replayer, SampleWithoutNote)
-{
+TEST_F(Replayer, SampleWithoutNote) {
     at(0, 0, 0) = cell(2, -1);
     start();
     ticks(1);
@@ -60,10 +55,9 @@ TEST_F(Replayer, SampleWithoutNote)
     EXPECT_TRUE(values_of(0, "period").empty());
 }
 
-TEST_F(Replayer, NoteWithoutSampleUsesTheChannelsFinetune)
-{
-    at(0, 0, 0) = cell(0, 36);  // no sample yet: finetune 0
-    at(0, 1, 0) = cell(2, -1);  // sample 2 has finetune 3
+TEST_F(Replayer, NoteWithoutSampleUsesTheChannelsFinetune) {
+    at(0, 0, 0) = cell(0, 36); // no sample yet: finetune 0
+    at(0, 1, 0) = cell(2, -1); // sample 2 has finetune 3
     at(0, 2, 0) = cell(0, 36);
     start();
     ticks(13);
@@ -71,8 +65,7 @@ TEST_F(Replayer, NoteWithoutSampleUsesTheChannelsFinetune)
     EXPECT_EQ(pt_channels[0].finetune, 3);
 }
 
-TEST_F(Replayer, NotesWithEffectsThatChangeTheStart)
-{
+TEST_F(Replayer, NotesWithEffectsThatChangeTheStart) {
     at(0, 0, 0) = cell(1, 36, 0x3, 0);   // target only
     at(0, 0, 1) = cell(1, 36, 0x5, 0);   // target only
     at(0, 0, 2) = cell(1, 36, 0x9, 2);   // period, then the effect's position
@@ -94,8 +87,7 @@ TEST_F(Replayer, NotesWithEffectsThatChangeTheStart)
     EXPECT_EQ(values_of(0, "volume"), std::vector<long long>{40});
 }
 
-TEST_F(Replayer, WrapToRestartWithBreakRow)
-{
+TEST_F(Replayer, WrapToRestartWithBreakRow) {
     song.restart = 1;
     at(1, 63, 0) = cell(0, -1, 0xD, 0x12); // break to row 12 of the next position
     start();
@@ -107,8 +99,7 @@ TEST_F(Replayer, WrapToRestartWithBreakRow)
     EXPECT_EQ(pt_song_clock(), 112); // past the end: the restart position at the break row
 }
 
-TEST_F(Replayer, TwoPatternDelaysHoldForThree)
-{
+TEST_F(Replayer, TwoPatternDelaysHoldForThree) {
     at(0, 0, 0) = cell(0, -1, 0xE, 0xE2);
     at(0, 0, 1) = cell(0, -1, 0xE, 0xE3);
     at(0, 1, 2) = cell(1, 36);
@@ -125,8 +116,7 @@ TEST_F(Replayer, TwoPatternDelaysHoldForThree)
     EXPECT_EQ(values_of(2, "period"), std::vector<long long>{428});
 }
 
-TEST_F(Replayer, SpeedZeroHoldsTheRow)
-{
+TEST_F(Replayer, SpeedZeroHoldsTheRow) {
     at(0, 0, 0) = cell(1, 36, 0xF, 0);
     start();
     ticks(20);
@@ -134,8 +124,7 @@ TEST_F(Replayer, SpeedZeroHoldsTheRow)
     EXPECT_EQ(values_of(0, "position").size(), 20u); // the row starts again on every tick
 }
 
-TEST_F(Replayer, ClockAfterJumpsAndBreaks)
-{
+TEST_F(Replayer, ClockAfterJumpsAndBreaks) {
     ModWriterSong big = small_song(13);
     song = big;
     at(0, 0, 0) = cell(0, -1, 0xB, 12);
@@ -147,8 +136,7 @@ TEST_F(Replayer, ClockAfterJumpsAndBreaks)
     EXPECT_EQ(pt_song_clock(), 1234);
 }
 
-TEST_F(Replayer, PositionJumpClock)
-{
+TEST_F(Replayer, PositionJumpClock) {
     song = small_song(6);
     at(3, 10, 2) = cell(0, -1, 0xB, 5);
     start();
@@ -160,8 +148,7 @@ TEST_F(Replayer, PositionJumpClock)
     EXPECT_EQ(pt_song_clock(), 500);
 }
 
-TEST_F(Replayer, ClockIsNeverTornAcrossThreads)
-{
+TEST_F(Replayer, ClockIsNeverTornAcrossThreads) {
     song = small_song(20);
     start();
     std::atomic<bool> done{false};
@@ -183,8 +170,7 @@ TEST_F(Replayer, ClockIsNeverTornAcrossThreads)
     EXPECT_EQ(pt_song_clock(), 1963);
 }
 
-TEST_F(Replayer, NothingLoadedNothingSent)
-{
+TEST_F(Replayer, NothingLoadedNothingSent) {
     ticks(10);
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(pt_song_clock(), 0);
@@ -195,8 +181,7 @@ TEST_F(Replayer, NothingLoadedNothingSent)
 namespace {
 
 // Found by fuzzing: the stored high nibble can name samples 32..255, which do not exist.
-TEST_F(Replayer, SampleNumbersBeyond31AreNoSample)
-{
+TEST_F(Replayer, SampleNumbersBeyond31AreNoSample) {
     at(0, 0, 0) = {0xf3, mod_period(36), 0, 0}; // sample 0xf3
     at(0, 0, 1) = {33, mod_period(36), 0, 0};
     start();
@@ -213,8 +198,7 @@ TEST_F(Replayer, SampleNumbersBeyond31AreNoSample)
 namespace {
 
 // Found by fuzzing: a song length byte above 128 would step past the order list.
-TEST_F(Replayer, SongLengthBeyondTheOrderListWrapsAt128)
-{
+TEST_F(Replayer, SongLengthBeyondTheOrderListWrapsAt128) {
     song = small_song(1);
     std::vector<uint8_t> bytes = mod_write(song);
     bytes[950] = 200; // song length
@@ -232,8 +216,7 @@ TEST_F(Replayer, SongLengthBeyondTheOrderListWrapsAt128)
 namespace {
 
 // Found by fuzzing: a jump beyond the song whose row a pattern loop takes back.
-TEST_F(Replayer, JumpBeyondTheSongWithALoopBackGoesToRestart)
-{
+TEST_F(Replayer, JumpBeyondTheSongWithALoopBackGoesToRestart) {
     song = small_song(2);
     song.restart = 1;
     at(0, 4, 0) = cell(0, -1, 0xB, 180);

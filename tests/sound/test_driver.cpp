@@ -15,26 +15,27 @@ struct Opened {
     bool fail = false;
 } dev;
 
-int fake_open(int freq, int format, int channels, int samples)
-{
+int fake_open(int freq, int format, int channels, int samples) {
     dev.freq = freq, dev.format = format, dev.channels = channels, dev.samples = samples;
     ++dev.opens;
     return dev.fail ? 0 : 1;
 }
-void fake_pause(int p) { dev.paused = p; }
-void fake_timer(int ms) { dev.timer_ms = ms; }
+void fake_pause(int p) {
+    dev.paused = p;
+}
+void fake_timer(int ms) {
+    dev.timer_ms = ms;
+}
 
 struct Driver : testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         snd_driver_clear();
         snd_mixer_clear();
         dev = Opened{};
         snd_audio_device = {fake_open, fake_pause, fake_timer};
     }
     void TearDown() override { snd_audio_device = snd_sdl_audio_device; }
-    int choose(const std::string &answer, std::string *printed = nullptr)
-    {
+    int choose(const std::string &answer, std::string *printed = nullptr) {
         FILE *in = tmpfile(), *out = tmpfile();
         std::fputs(answer.c_str(), in);
         std::rewind(in);
@@ -51,8 +52,7 @@ struct Driver : testing::Test {
     }
 };
 
-TEST_F(Driver, AnswerTwoOpens44100Sixteen)
-{
+TEST_F(Driver, AnswerTwoOpens44100Sixteen) {
     std::string printed;
     EXPECT_EQ(choose("2\n", &printed), 1);
     EXPECT_EQ(printed, "\n");
@@ -67,8 +67,7 @@ TEST_F(Driver, AnswerTwoOpens44100Sixteen)
     EXPECT_EQ(snd_voice_ops.set_period, snd_mixer_ops.set_period);
 }
 
-TEST_F(Driver, OnlyTheFirstCharacterCounts)
-{
+TEST_F(Driver, OnlyTheFirstCharacterCounts) {
     EXPECT_EQ(choose("1abc\n"), 1);
     EXPECT_EQ(snd_sound_mode, snd_mode_u8_22050);
     EXPECT_EQ(dev.freq, 22050);
@@ -76,8 +75,7 @@ TEST_F(Driver, OnlyTheFirstCharacterCounts)
     EXPECT_EQ(snd_mixing_rate(), 22050);
 }
 
-TEST_F(Driver, ZeroIsTheSilentDriver)
-{
+TEST_F(Driver, ZeroIsTheSilentDriver) {
     EXPECT_EQ(choose("0"), 1);
     EXPECT_EQ(dev.opens, 0);
     EXPECT_STREQ(snd_driver_name, "Super Vek NoSound Device 2.0c");
@@ -85,8 +83,7 @@ TEST_F(Driver, ZeroIsTheSilentDriver)
     EXPECT_EQ(snd_master_level(), 64);
 }
 
-TEST_F(Driver, OtherAnswersAndFailuresFallBackToSilence)
-{
+TEST_F(Driver, OtherAnswersAndFailuresFallBackToSilence) {
     for (const char *answer : {"x", "", "9", "   "}) {
         SetUp();
         EXPECT_EQ(choose(answer), 0) << answer;
@@ -104,22 +101,19 @@ TEST_F(Driver, OtherAnswersAndFailuresFallBackToSilence)
     EXPECT_EQ(dev.paused, -1);
 }
 
-TEST_F(Driver, LongAnswerDoesNotOverrun)
-{
+TEST_F(Driver, LongAnswerDoesNotOverrun) {
     EXPECT_EQ(choose(std::string(5000, '2')), 1);
     EXPECT_EQ(snd_sound_mode, snd_mode_s16_44100);
 }
 
-TEST_F(Driver, EmptyTableDoesNothing)
-{
+TEST_F(Driver, EmptyTableDoesNothing) {
     EXPECT_EQ(snd_voice_ops.set_sample(3, nullptr, 10, 0, 0, 0), 1);
     snd_voice_ops.select_voice(40); // out of range, but nothing is called through
     snd_voice_ops.set_voices(4);
     EXPECT_EQ(snd_sample_slot(3).length, 0u);
 }
 
-TEST_F(Driver, MasterVolumeCap)
-{
+TEST_F(Driver, MasterVolumeCap) {
     const int cases[][2] = {{300, 252}, {252, 252}, {251, 251}, {-5, -5}, {64, 64}};
     for (const auto &c : cases) {
         snd_set_master_volume(c[0]);
@@ -127,14 +121,15 @@ TEST_F(Driver, MasterVolumeCap)
     }
 }
 
-TEST_F(Driver, PeriodSteps)
-{
+TEST_F(Driver, PeriodSteps) {
     struct Case {
         int rate, period, whole;
         uint32_t fraction;
     };
-    const Case cases[] = {{44100, 428, 0, 807083520u}, {44100, 113, 0, 3056918784u},
-                          {44100, 1, 80, 1834467072u}, {22050, 428, 0, 1614167296u}};
+    const Case cases[] = {{44100, 428, 0, 807083520u},
+                          {44100, 113, 0, 3056918784u},
+                          {44100, 1, 80, 1834467072u},
+                          {22050, 428, 0, 1614167296u}};
     for (const Case &c : cases) {
         snd_reset(c.rate);
         snd_select_voice(0);
@@ -152,8 +147,7 @@ TEST_F(Driver, PeriodSteps)
     EXPECT_EQ(snd_pending_voice(0).period_changed, 1);
 }
 
-TEST_F(Driver, SetPositionRules)
-{
+TEST_F(Driver, SetPositionRules) {
     std::vector<int8_t> data(100);
     snd_reset(44100);
     snd_set_sample(2, data.data(), 100, 10, 100, 1);
@@ -177,19 +171,19 @@ TEST_F(Driver, SetPositionRules)
 // ---- scheduling ----
 
 int ticks = 0;
-void counting_tick() { ++ticks; }
+void counting_tick() {
+    ++ticks;
+}
 
 struct Scheduling : Driver {
-    void SetUp() override
-    {
+    void SetUp() override {
         Driver::SetUp();
         ticks = 0;
         snd_set_tick_handler(counting_tick);
     }
 };
 
-TEST_F(Scheduling, SixteenBitCarries)
-{
+TEST_F(Scheduling, SixteenBitCarries) {
     choose("2");
     snd_start(41);
     EXPECT_EQ(dev.paused, 0);
@@ -203,8 +197,7 @@ TEST_F(Scheduling, SixteenBitCarries)
     EXPECT_EQ(snd_tick_carry(), 204); // 102 + 1075 + 871
 }
 
-TEST_F(Scheduling, ExactBoundaryStillRunsTheNextTick)
-{
+TEST_F(Scheduling, ExactBoundaryStillRunsTheNextTick) {
     choose("2");
     snd_start(41);
     std::vector<uint8_t> buf(2 * 1075);
@@ -213,8 +206,7 @@ TEST_F(Scheduling, ExactBoundaryStillRunsTheNextTick)
     EXPECT_EQ(snd_tick_carry(), 1075);
 }
 
-TEST_F(Scheduling, EightBitUses537)
-{
+TEST_F(Scheduling, EightBitUses537) {
     choose("1");
     snd_start(41);
     EXPECT_EQ(snd_samples_per_tick(), 537);
@@ -224,8 +216,7 @@ TEST_F(Scheduling, EightBitUses537)
     EXPECT_EQ(snd_tick_carry(), 537 - 437);
 }
 
-TEST_F(Scheduling, OddByteLeftUnwritten)
-{
+TEST_F(Scheduling, OddByteLeftUnwritten) {
     choose("2");
     snd_start(41);
     std::vector<uint8_t> buf(101, 0xaa);
@@ -234,8 +225,7 @@ TEST_F(Scheduling, OddByteLeftUnwritten)
     EXPECT_EQ(buf[99], 0); // silence written
 }
 
-TEST_F(Scheduling, SilentDriverTicksFromTheTimer)
-{
+TEST_F(Scheduling, SilentDriverTicksFromTheTimer) {
     choose("0");
     snd_start(41);
     EXPECT_EQ(dev.timer_ms, 24);

@@ -8,8 +8,7 @@ namespace {
 
 struct Mixer : testing::Test {
     std::vector<int8_t> ramp;
-    void SetUp() override
-    {
+    void SetUp() override {
         snd_mixer_clear();
         snd_reset(44100);
         snd_set_master_volume(64);
@@ -17,8 +16,7 @@ struct Mixer : testing::Test {
         for (int i = 0; i < 64; ++i) ramp[i] = (int8_t)i;
     }
     // Voice 0 playing slot 1 at one source sample per output sample.
-    void play(int volume, int loop_start = 0, int loop_end = 0, int loop_flag = 0)
-    {
+    void play(int volume, int loop_start = 0, int loop_end = 0, int loop_flag = 0) {
         snd_set_sample(1, ramp.data(), (uint32_t)ramp.size(), loop_start, loop_end, loop_flag);
         snd_select_voice(0);
         snd_play_sample(1);
@@ -26,22 +24,21 @@ struct Mixer : testing::Test {
         snd_set_period(80); // 3546836 / 80 / 44100 = 1.005...: one step plus a fraction
         snd_set_position(0);
     }
-    std::vector<int16_t> mix(int n)
-    {
+    std::vector<int16_t> mix(int n) {
         std::vector<int16_t> out(n);
         snd_mix(out.data(), n, 1);
         return out;
     }
 };
 
-TEST_F(Mixer, Gains)
-{
-    const int cases[][3] = {{64, 64, 129}, {32, 64, 64}, {1, 64, 2}, {64, 63, 127}, {64, 252, 510}, {0, 64, 0}};
-    for (const auto &c : cases) EXPECT_EQ(snd_gain(c[0], c[1]), (uint32_t)c[2]) << c[0] << "/" << c[1];
+TEST_F(Mixer, Gains) {
+    const int cases[][3] = {{64, 64, 129}, {32, 64, 64},   {1, 64, 2},
+                            {64, 63, 127}, {64, 252, 510}, {0, 64, 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(snd_gain(c[0], c[1]), (uint32_t)c[2]) << c[0] << "/" << c[1];
 }
 
-TEST_F(Mixer, CountZeroStillCopies)
-{
+TEST_F(Mixer, CountZeroStillCopies) {
     play(64);
     EXPECT_EQ(snd_mixing_voice(0).volume, 0);
     snd_mix(nullptr, 0, 1);
@@ -51,8 +48,7 @@ TEST_F(Mixer, CountZeroStillCopies)
     EXPECT_EQ(snd_pending_voice(0).period_changed, 0);
 }
 
-TEST_F(Mixer, OnlyTheLastPositionAndStepCount)
-{
+TEST_F(Mixer, OnlyTheLastPositionAndStepCount) {
     play(64);
     snd_set_position(10);
     snd_set_position(20);
@@ -74,8 +70,7 @@ TEST_F(Mixer, OnlyTheLastPositionAndStepCount)
     EXPECT_EQ(snd_mixing_voice(0).volume, 32);
 }
 
-TEST_F(Mixer, SilentVoiceKeepsItsPlace)
-{
+TEST_F(Mixer, SilentVoiceKeepsItsPlace) {
     play(0);
     mix(10);
     EXPECT_EQ(snd_mixing_voice(0).position, 0u);
@@ -85,8 +80,7 @@ TEST_F(Mixer, SilentVoiceKeepsItsPlace)
     EXPECT_EQ(out[0], 1 * 129); // reads after advancing: sample 1 first
 }
 
-TEST_F(Mixer, LoopWrapsToLoopStartPlusOne)
-{
+TEST_F(Mixer, LoopWrapsToLoopStartPlusOne) {
     play(64, 10, 20, 1);
     const std::vector<int16_t> out = mix(40);
     // positions 1..20, then 11..20, then 11..
@@ -96,8 +90,7 @@ TEST_F(Mixer, LoopWrapsToLoopStartPlusOne)
     }
 }
 
-TEST_F(Mixer, OneShotEndHoldsByteZero)
-{
+TEST_F(Mixer, OneShotEndHoldsByteZero) {
     ramp[0] = 3;
     play(64);
     const std::vector<int16_t> out = mix(80);
@@ -107,8 +100,7 @@ TEST_F(Mixer, OneShotEndHoldsByteZero)
     EXPECT_EQ(snd_mixing_voice(0).step_fraction, 0u);
 }
 
-TEST_F(Mixer, SixteenBitClipping)
-{
+TEST_F(Mixer, SixteenBitClipping) {
     std::vector<int8_t> loud(64, 127), low(64, -128);
     for (int v = 0; v < 4; ++v) {
         snd_set_sample(v + 1, v < 4 ? loud.data() : low.data(), 64, 0, 0, 0);
@@ -128,8 +120,7 @@ TEST_F(Mixer, SixteenBitClipping)
     EXPECT_EQ(mix(8)[3], -32768);
 }
 
-TEST_F(Mixer, EightBitConversion)
-{
+TEST_F(Mixer, EightBitConversion) {
     // One voice: value x gain lands in the accumulator; >> 9, clamp, + 128.
     std::vector<int8_t> one(64, 127);
     snd_set_master_volume(252);
@@ -151,8 +142,7 @@ TEST_F(Mixer, EightBitConversion)
     EXPECT_EQ(out[1], 0);
 }
 
-TEST_F(Mixer, EightBitClampsAtTheEnds)
-{
+TEST_F(Mixer, EightBitClampsAtTheEnds) {
     // Two voices at the largest gain exceed the 8-bit range both ways.
     std::vector<int8_t> hi(64, 127), lo(64, -128);
     snd_set_master_volume(252);
@@ -171,8 +161,7 @@ TEST_F(Mixer, EightBitClampsAtTheEnds)
     }
 }
 
-TEST_F(Mixer, ResetRestoresDefaults)
-{
+TEST_F(Mixer, ResetRestoresDefaults) {
     play(64);
     snd_reset(22050);
     EXPECT_EQ(snd_mixing_rate(), 22050);
@@ -189,8 +178,7 @@ TEST_F(Mixer, ResetRestoresDefaults)
 namespace {
 
 // A shorter sample attached without a new position: the next advance wraps before any read.
-TEST_F(Mixer, ShorterSampleAttachedMidwayWrapsAtOnce)
-{
+TEST_F(Mixer, ShorterSampleAttachedMidwayWrapsAtOnce) {
     std::vector<int8_t> shot(16, 0), looped(16, 0);
     for (int i = 0; i < 16; ++i) shot[i] = (int8_t)(100 + i), looped[i] = (int8_t)(50 + i);
     play(64);
