@@ -2,6 +2,7 @@
 #include "demo/clip.h"
 #include "demo/frame.h"
 #include "fx/fx.h"
+#include "scenes.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>
@@ -78,18 +79,7 @@ BENCHMARK(BM_stamp_sprite);
 // Every step of the chain at once: backdrop, clip added, sprite, blur, feedback, glow, damage,
 // film strip.
 void BM_worst_frame(benchmark::State &state) {
-    FrameSettings s;
-    s.backdrop = true;
-    s.clip_index = 9;
-    s.clip_speed = 1.0f;
-    s.param = 1.0f;
-    s.overlay_image = 9;
-    s.overlay_x = 100;
-    s.overlay_y = 20;
-    s.blur_mode = 1;
-    s.feedback_mode = 3;
-    s.glow_mode = 1;
-    s.strip = 1;
+    FrameSettings s = bench_worst_case();
     TimelineState ts;
     int t = 100;
     for (auto _ : state)

@@ -3,26 +3,17 @@
 #include "player/player.h"
 #include "sound/driver.h"
 #include "sound/mixer.h"
+#include "scenes.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>
 
 namespace {
 
-std::vector<int8_t> wave(8192);
+std::vector<int8_t> wave;
 
 void BM_mix_four_voices_one_second(benchmark::State &state) {
-    snd_reset(44100);
-    snd_set_master_volume(64);
-    for (size_t i = 0; i < wave.size(); ++i) wave[i] = (int8_t)((i * 37) & 0x7f);
-    for (int v = 0; v < 4; ++v) {
-        snd_set_sample(v + 1, wave.data(), 8192, 100, 8000, v & 1);
-        snd_select_voice(v);
-        snd_play_sample(v + 1);
-        snd_set_volume(48);
-        snd_set_period(200 + 50 * v);
-        snd_set_position(0);
-    }
+    bench_four_voices(wave);
     std::vector<int16_t> out(2048);
     for (auto _ : state)
         for (int i = 0; i < 44100 / 2048 + 1; ++i) snd_mix(out.data(), 2048, 1);

@@ -6,6 +6,7 @@
 #include "demo/present.h"
 #include "fx/fx.h"
 #include "sound/mixer.h"
+#include "scenes.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,27 +16,12 @@
 
 namespace {
 
-uint8_t work[canvas_size], spare[canvas_size];
+// word-aligned, as the demo's Canvases are
+alignas(16) uint8_t work[canvas_size];
+alignas(16) uint8_t spare[canvas_size];
 std::vector<uint8_t> screen(320 * 240 * 2);
 std::vector<int8_t> wave(8192);
 std::vector<int16_t> mixed(2048);
-
-FrameSettings worst_case() {
-    // F1-F4 turn every step on over a backdrop scene with a sprite
-    FrameSettings s = {};
-    s.backdrop = true;
-    s.clip_index = 9;
-    s.clip_speed = 1.0f;
-    s.param = 1.0f;
-    s.overlay_image = 9;
-    s.overlay_x = 100;
-    s.overlay_y = 20;
-    s.blur_mode = 1;
-    s.feedback_mode = 3;
-    s.glow_mode = 1;
-    s.strip = 1;
-    return s;
-}
 
 std::string what;
 int clock_arg = 0;
@@ -104,19 +90,9 @@ int main(int argc, char **argv) {
     if (what == "frame") {
         frame_settings = timeline_lookup(clock_arg, 300, frame_state);
     } else if (what == "worst") {
-        frame_settings = worst_case();
+        frame_settings = bench_worst_case();
     } else if (what == "mix") {
-        snd_reset(44100);
-        snd_set_master_volume(64);
-        for (size_t i = 0; i < wave.size(); ++i) wave[i] = (int8_t)((i * 37) & 0x7f);
-        for (int v = 0; v < 4; ++v) {
-            snd_set_sample(v + 1, wave.data(), 8192, 100, 8000, v & 1);
-            snd_select_voice(v);
-            snd_play_sample(v + 1);
-            snd_set_volume(48);
-            snd_set_period(200 + 50 * v);
-            snd_set_position(0);
-        }
+        bench_four_voices(wave);
     }
     cost_measure(iterations);
     std::printf("%s x %d done\n", what.c_str(), iterations);

@@ -20,8 +20,6 @@ constexpr ClipRecord record(int clip) {
 }
 } // namespace
 
-const int32_t clip_frame_counts[clip_table_size] = {63, 35, 10, 20, 45, 80, 80, 80, 80, 80};
-
 int32_t clip_count = clip_table_size;
 
 ClipRecord clip_table[clip_table_size] = {record(0), record(1), record(2), record(3), record(4),

@@ -16,8 +16,6 @@ static_assert(clip_frame_bytes == 8000, "a clip frame is 200 rows of 40 bytes");
 constexpr int clip_table_size = 10;
 extern int32_t clip_count;
 extern ClipRecord clip_table[clip_table_size];
-// Frame counts of the ten clips, in table order.
-extern const int32_t clip_frame_counts[clip_table_size];
 
 // Value of a lit pixel; a cross-fade of two lit frames stays at or below it.
 constexpr uint8_t clip_lit = 254;
