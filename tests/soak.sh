@@ -9,12 +9,10 @@ bin=$1
 runs=${2:-3}
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-display=:$((300 + RANDOM % 100))
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
+source "$(dirname "$0")/whole/xserver.sh"
+start_xvfb 300
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
 export ASAN_OPTIONS=halt_on_error=1 LSAN_OPTIONS=suppressions=$(dirname "$0")/lsan.supp
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 status=0
 for run in $(seq "$runs"); do
     start=$(date +%s)

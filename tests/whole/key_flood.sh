@@ -5,20 +5,13 @@ set -u
 bin=$1
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
-display=:$((200 + RANDOM % 100))
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/xserver.sh"
+start_xvfb 200
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
 start=$(date +%s)
 "$bin" -w </dev/null >/dev/null 2>"$work/err" &
 demo=$!
-win=""
-for _ in $(seq 100); do
-    win=$(xdotool search --name "^Quellbrand by Tessaline & Vek$" 2>/dev/null | head -n 1)
-    [ -n "$win" ] && break
-    sleep 0.1
-done
+find_demo_window
 [ -n "$win" ] || { echo "no window"; exit 1; }
 xdotool mousemove --window "$win" 160 120
 sent=0

@@ -5,20 +5,12 @@ set -u
 bin=$1
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/xserver.sh"
+start_xvfb 90
 
 SDL_AUDIODRIVER=dummy "$bin" -w </dev/null >"$work/out" 2>&1 &
 demo=$!
-win=""
-for _ in $(seq 100); do
-    win=$(xdotool search --name "^Quellbrand by Tessaline & Vek$" 2>/dev/null | head -n 1)
-    [ -n "$win" ] && break
-    sleep 0.1
-done
+find_demo_window
 [ -n "$win" ] || { echo "no window titled 'Quellbrand by Tessaline & Vek'"; exit 1; }
 geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "320x240" ] || { echo "window is $geometry, not 320x240"; exit 1; }
