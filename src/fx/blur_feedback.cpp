@@ -84,7 +84,7 @@ void column_span(int32_t x, int32_t dx, int n, int *first, int *last) {
         hi = (int)std::min<int64_t>(n, std::max<int64_t>(0, ((int64_t)end - x + dx - 1) / dx));
     } else if (dx < 0) {
         if (x >= end) lo = (int)std::min<int64_t>(n, ((int64_t)x - end + 1 + (-dx) - 1) / -dx);
-        hi = (int)std::min<int64_t>(n, std::max<int64_t>(0, (int64_t)x / -dx + 1));
+        hi = x < 0 ? 0 : (int)std::min<int64_t>(n, (int64_t)x / -dx + 1);
     } else if (!on(0)) {
         hi = 0;
     }
@@ -165,12 +165,20 @@ void fx_rotozoom(uint8_t *dst, const uint8_t *src, int columns, int rows, int zo
             if (dyx > 0) run = std::min(run, (((y >> 8) + 1) * fixed_one - 1 - y) / dyx + 1);
             if (dyx < 0) run = std::min(run, (y - (y >> 8) * fixed_one) / -dyx + 1);
             // Positions off the source picture leave the destination pixel as it was.
-            if (0 < y && y < y_limit) {
-                const uint8_t *s = src + row_offset_table[y >> 8];
+            const int32_t sy = y >> 8;
+            if (sy >= 0 && sy < canvas_height) {
+                const uint8_t *s = src + row_offset_table[sy];
                 int first, last;
                 column_span(x, dxx, run, &first, &last);
                 int32_t xs = x + first * dxx;
-                for (int k = first; k < last; ++k, xs += dxx) d[c + k] = s[xs >> 8];
+                if (sy != 0) {
+                    for (int k = first; k < last; ++k, xs += dxx) d[c + k] = s[xs >> 8];
+                } else {
+                    // on source row 0 the single position y == 0 itself is left out
+                    int32_t ys = y + first * dyx;
+                    for (int k = first; k < last; ++k, xs += dxx, ys += dyx)
+                        if (ys != 0) d[c + k] = s[xs >> 8];
+                }
             }
             x += run * dxx;
             y += run * dyx;

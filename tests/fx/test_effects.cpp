@@ -236,3 +236,80 @@ TEST_F(Effects, StampOrsTheRightNeighbour) {
 }
 
 } // namespace
+
+namespace {
+
+// The rotate-and-zoom as first written: one pixel at a time, every check at every pixel.
+void rotozoom_reference(uint8_t *dst, const uint8_t *src, int columns, int rows, int zx, int zy, int angle)
+{
+    if (rows <= 0) return;
+    const double theta = angle * M_PI / 180.0;
+    const int32_t dxx = (int32_t)(zx * std::cos(theta)), dxy = (int32_t)(zx * std::sin(theta));
+    const int32_t dyx = (int32_t)(zy * std::sin(-theta)), dyy = (int32_t)(zy * std::cos(theta));
+    int32_t row_x = 40960 - 160 * dxx - 120 * dxy, row_y = 30720 - 160 * dyx - 120 * dyy;
+    for (int r = 0; r < rows; ++r) {
+        int32_t x = row_x, y = row_y;
+        for (int c = 0; c < columns; ++c) {
+            if (0 < y && y < 200 * 256 && (x >> 8) >= 0 && (x >> 8) < 320)
+                dst[r * columns + c] = src[row_offset_table[y >> 8] + (x >> 8)];
+            x += dxx;
+            y += dyx;
+        }
+        row_x += dxy;
+        row_y += dyy;
+    }
+}
+
+TEST_F(Effects, RotozoomMatchesThePlainAlgorithm)
+{
+    Picture src(canvas_size);
+    for (int k = 0; k < canvas_size; ++k) src[k] = (uint8_t)(k * 7 + k / 320);
+    const int zooms[] = {64, 200, 245, 250, 256, 300, 1024};
+    const int angles[] = {0, 1, 5, 30, 45, 90, 135, 180, 270, -30, -1};
+    for (int zoom : zooms)
+        for (int angle : angles) {
+            Picture a(canvas_size, 3), b(canvas_size, 3);
+            fx_rotozoom(a.data(), src.data(), canvas_width, canvas_height, zoom, zoom, angle);
+            rotozoom_reference(b.data(), src.data(), canvas_width, canvas_height, zoom, zoom, angle);
+            ASSERT_EQ(a, b) << "zoom " << zoom << " angle " << angle;
+        }
+}
+
+// The box blur as first written: each column on its own, four phases, through the table.
+void blur_reference(const uint8_t *src, uint8_t *dst, int columns, int rows, int stride, int width)
+{
+    const int32_t *T = division_table + width * 256;
+    const int h = width / 2;
+    for (int x = 0; x < columns; ++x) {
+        int32_t sum = 0;
+        int in = 0, out = 0;
+        for (; in < h; ++in) sum += T[src[in * stride + x]];
+        for (int i = 0; i < width - h; ++i, ++in, ++out) {
+            sum += T[src[in * stride + x]];
+            dst[out * stride + x] = (uint8_t)sum;
+        }
+        for (; in < rows; ++in, ++out) {
+            sum += T[src[in * stride + x]] - T[src[(in - width) * stride + x]];
+            dst[out * stride + x] = (uint8_t)sum;
+        }
+        for (; out < rows; ++in, ++out) {
+            sum -= T[src[(in - width) * stride + x]];
+            dst[out * stride + x] = (uint8_t)sum;
+        }
+    }
+}
+
+TEST_F(Effects, BlurMatchesThePlainAlgorithmAtEveryWidth)
+{
+    constexpr int columns = 24, rows = 700, stride = 24;
+    std::vector<uint8_t> src((size_t)rows * stride);
+    for (size_t k = 0; k < src.size(); ++k) src[k] = (uint8_t)(k * 131 + k / 7);
+    for (int width = 1; width < 640; width += (width < 70 ? 1 : 37)) {
+        std::vector<uint8_t> a(src.size(), 9), b(src.size(), 9);
+        fx_vertical_blur(src.data(), a.data(), 0, 0, 0, 0, columns, rows, stride, width);
+        blur_reference(src.data(), b.data(), columns, rows, stride, width);
+        ASSERT_EQ(a, b) << "width " << width;
+    }
+}
+
+} // namespace
