@@ -4,7 +4,7 @@
 set -u
 bin=$1
 work=$(mktemp -d)
-trap 'kill -KILL $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill -KILL $xvfb $demo 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/xserver.sh"
 start_xvfb 200
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
