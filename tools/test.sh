@@ -8,12 +8,18 @@ cd "$(dirname "$0")/.."
 bash tools/deps.sh
 jobs=$(nproc)
 status=0
+passed=0
+failed=0
+# every stage counts once in the closing line
+stage() { if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi; }
 run() {
     local dir=$1; shift
     echo "== $dir"
     cmake -S . -B "$dir" "$@" >/dev/null
     cmake --build "$dir" -j"$jobs" >/dev/null
-    (cd "$dir" && ctest -j"$jobs" --output-on-failure $CTEST_EXTRA) || status=1
+    local rc=0
+    (cd "$dir" && ctest -j"$jobs" --output-on-failure $CTEST_EXTRA) || rc=$?
+    stage $rc
 }
 CTEST_EXTRA=
 run build -DCMAKE_BUILD_TYPE=Release
@@ -29,13 +35,20 @@ CTEST_EXTRA="" run build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BU
 echo "== build-tsan"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$jobs" --target test_player quellbrand quellbrand-capture >/dev/null
+tsan_status=0
 (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../tests/tsan.supp" \
-    ctest --output-on-failure -R 'Replayer|golden_record|demo_runs_headless|demo_without_audio_device') || status=1
+    ctest --output-on-failure -R 'Replayer|golden_record|demo_runs_headless|demo_without_audio_device') ||
+    tsan_status=1
+stage $tsan_status
 
 echo "== fuzz"
-bash tools/fuzz.sh 60 || status=1
+fuzz_status=0
+bash tools/fuzz.sh 60 || fuzz_status=1
 if ls build-fuzz/crashes/* >/dev/null 2>&1; then
     echo "the fuzzer found crashing inputs: build-fuzz/crashes"
-    status=1
+    fuzz_status=1
 fi
+stage $fuzz_status
+echo
+echo "stages: $passed passed, $failed failed"
 exit $status
