@@ -3,6 +3,9 @@
 
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -13,7 +16,7 @@ SampleSlot sample_slots[snd_slot_count];
 int mixing_rate = snd_default_rate;
 int voice_count = snd_default_voices;
 int master_level = snd_default_master;
-int32_t mix_buffer[snd_mix_buffer_samples];
+alignas(16) int32_t mix_buffer[snd_mix_buffer_samples];
 
 constexpr int32_t reset_pan = 127;
 constexpr int fraction_bits = 24;
@@ -105,7 +108,16 @@ void mix_voice(Voice &v, int count) {
 void convert(void *buffer, int offset, int count, int sixteen_bit) {
     if (sixteen_bit) {
         int16_t *out = static_cast<int16_t *>(buffer) + offset;
-        for (int i = 0; i < count; ++i) {
+        int i = 0;
+#if defined(__SSE2__)
+        // the saturating pack is the clamp to -32768..32767
+        for (; i + 8 <= count; i += 8) {
+            const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(mix_buffer + i));
+            const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(mix_buffer + i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packs_epi32(lo, hi));
+        }
+#endif
+        for (; i < count; ++i) {
             const int32_t v = mix_buffer[i];
             out[i] = (int16_t)(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
         }
