@@ -8,8 +8,7 @@
 
 // F1-F4 turn every step on over a backdrop scene with a sprite: backdrop, clip added, sprite,
 // blur, feedback with turn, glow, damage, film strip.
-inline FrameSettings bench_worst_case()
-{
+inline FrameSettings bench_worst_case() {
     FrameSettings s;
     s.backdrop = true;
     s.clip_index = 9;
@@ -26,8 +25,7 @@ inline FrameSettings bench_worst_case()
 }
 
 // Four voices at 44100 Hz on an 8192-byte wave, two looped and two one-shot.
-inline void bench_four_voices(std::vector<int8_t> &wave)
-{
+inline void bench_four_voices(std::vector<int8_t> &wave) {
     wave.resize(8192);
     snd_reset(44100);
     snd_set_master_volume(64);

@@ -113,7 +113,8 @@ void convert(void *buffer, int offset, int count, int sixteen_bit) {
         // the saturating pack is the clamp to -32768..32767
         for (; i + 8 <= count; i += 8) {
             const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(mix_buffer + i));
-            const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(mix_buffer + i + 4));
+            const __m128i hi =
+                _mm_load_si128(reinterpret_cast<const __m128i *>(mix_buffer + i + 4));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packs_epi32(lo, hi));
         }
 #endif

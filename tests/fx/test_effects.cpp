@@ -240,8 +240,8 @@ TEST_F(Effects, StampOrsTheRightNeighbour) {
 namespace {
 
 // The rotate-and-zoom as first written: one pixel at a time, every check at every pixel.
-void rotozoom_reference(uint8_t *dst, const uint8_t *src, int columns, int rows, int zx, int zy, int angle)
-{
+void rotozoom_reference(uint8_t *dst, const uint8_t *src, int columns, int rows, int zx, int zy,
+                        int angle) {
     if (rows <= 0) return;
     const double theta = angle * M_PI / 180.0;
     const int32_t dxx = (int32_t)(zx * std::cos(theta)), dxy = (int32_t)(zx * std::sin(theta));
@@ -260,8 +260,7 @@ void rotozoom_reference(uint8_t *dst, const uint8_t *src, int columns, int rows,
     }
 }
 
-TEST_F(Effects, RotozoomMatchesThePlainAlgorithm)
-{
+TEST_F(Effects, RotozoomMatchesThePlainAlgorithm) {
     Picture src(canvas_size);
     for (int k = 0; k < canvas_size; ++k) src[k] = (uint8_t)(k * 7 + k / 320);
     const int zooms[] = {64, 200, 245, 250, 256, 300, 1024};
@@ -270,14 +269,15 @@ TEST_F(Effects, RotozoomMatchesThePlainAlgorithm)
         for (int angle : angles) {
             Picture a(canvas_size, 3), b(canvas_size, 3);
             fx_rotozoom(a.data(), src.data(), canvas_width, canvas_height, zoom, zoom, angle);
-            rotozoom_reference(b.data(), src.data(), canvas_width, canvas_height, zoom, zoom, angle);
+            rotozoom_reference(b.data(), src.data(), canvas_width, canvas_height, zoom, zoom,
+                               angle);
             ASSERT_EQ(a, b) << "zoom " << zoom << " angle " << angle;
         }
 }
 
 // The box blur as first written: each column on its own, four phases, through the table.
-void blur_reference(const uint8_t *src, uint8_t *dst, int columns, int rows, int stride, int width)
-{
+void blur_reference(const uint8_t *src, uint8_t *dst, int columns, int rows, int stride,
+                    int width) {
     const int32_t *T = division_table + width * 256;
     const int h = width / 2;
     for (int x = 0; x < columns; ++x) {
@@ -299,8 +299,7 @@ void blur_reference(const uint8_t *src, uint8_t *dst, int columns, int rows, int
     }
 }
 
-TEST_F(Effects, BlurMatchesThePlainAlgorithmAtEveryWidth)
-{
+TEST_F(Effects, BlurMatchesThePlainAlgorithmAtEveryWidth) {
     constexpr int columns = 24, rows = 700, stride = 24;
     std::vector<uint8_t> src((size_t)rows * stride);
     for (size_t k = 0; k < src.size(); ++k) src[k] = (uint8_t)(k * 131 + k / 7);

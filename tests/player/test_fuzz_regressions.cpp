@@ -9,8 +9,7 @@
 
 namespace {
 
-TEST(FuzzRegressions, EveryCrashInputNowPlays)
-{
+TEST(FuzzRegressions, EveryCrashInputNowPlays) {
     // the build lists the folder: a 32-bit reader of a 64-bit file system may not list it
     std::stringstream files(QB_FUZZ_REGRESSION_FILES);
     std::string path;

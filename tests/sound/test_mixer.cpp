@@ -207,8 +207,7 @@ TEST_F(Mixer, ShorterSampleAttachedMidwayWrapsAtOnce) {
 namespace {
 
 // One voice mixed sample by sample as first written, from a copy of the mixing voice.
-std::vector<int32_t> mix_reference(Voice v, int count, uint32_t gain)
-{
+std::vector<int32_t> mix_reference(Voice v, int count, uint32_t gain) {
     std::vector<int32_t> out(count);
     const bool looped = v.loop_flag != 0;
     for (int i = 0; i < count; ++i) {
@@ -228,8 +227,7 @@ std::vector<int32_t> mix_reference(Voice v, int count, uint32_t gain)
     return out;
 }
 
-TEST_F(Mixer, RunsMatchSampleBySampleMixing)
-{
+TEST_F(Mixer, RunsMatchSampleBySampleMixing) {
     std::vector<int8_t> data(4097);
     for (size_t i = 0; i < data.size(); ++i) data[i] = (int8_t)(i * 29 + i / 3);
     uint32_t seed = 12345;
