@@ -2,6 +2,7 @@
 #include "player/player.h"
 #include "sound/driver.h"
 
+#include <algorithm>
 #include <cstring>
 
 Module pt_module;
@@ -54,9 +55,11 @@ void pt_convert_pattern(uint8_t *pattern, int channels) {
         const int period = ((cell[0] & 0x0f) << 8) + cell[1];
         cell[0] = (uint8_t)((cell[0] & 0xf0) + (cell[2] >> 4));
         cell[2] &= 0x0f;
-        int note = 0;
-        while (note < pt_notes && period_table[0][note] > period) ++note;
-        cell[1] = (uint8_t)note;
+        // the table falls strictly, so the notes above the period are a prefix: halve it
+        const uint16_t *periods = period_table[0];
+        const uint16_t *first_not_above = std::partition_point(
+            periods, periods + pt_notes, [period](uint16_t p) { return p > period; });
+        cell[1] = (uint8_t)(first_not_above - periods);
     }
 }
 

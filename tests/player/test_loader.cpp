@@ -103,8 +103,9 @@ TEST_F(Loader, ZeroLengthSampleTakesNoBytesAndTailPatternsCount) {
 }
 
 TEST_F(Loader, PeriodsToNotes) {
-    const int cases[][2] = {{856, 24}, {113, 59}, {0, 84},  {3500, 0}, {850, 25},
-                            {3424, 0}, {28, 83},  {27, 84}, {428, 36}, {4095, 0}};
+    const int cases[][2] = {{856, 24}, {113, 59}, {0, 84},   {3500, 0}, {850, 25},
+                            {3424, 0}, {28, 83},  {27, 84},  {428, 36}, {4095, 0},
+                            {3423, 1}, {29, 83},  {857, 24}, {855, 25}, {1, 84}};
     ModWriterSong s = small_song();
     for (int i = 0; i < (int)(sizeof cases / sizeof cases[0]); ++i)
         s.patterns[0][i] = {i % 32, cases[i][0], 0xA, 0x12};
