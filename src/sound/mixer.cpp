@@ -30,22 +30,33 @@ Voice reset_voice() {
     return v;
 }
 
+// Field by field: the position and step are taken only when the replayer changed them.
+constexpr size_t voice_fields = 14;
+static_assert(sizeof(Voice) == (sizeof(const int8_t *) + (voice_fields - 1) * sizeof(int32_t) +
+                                alignof(Voice) - 1) /
+                                   alignof(Voice) * alignof(Voice),
+              "every field of a Voice is copied below");
+
 void copy_voice(Voice &pending, Voice &mixing) {
-    const uint32_t position = mixing.position, fraction = mixing.position_fraction;
-    const int32_t step = mixing.step;
-    const uint32_t step_fraction = mixing.step_fraction;
-    mixing = pending;
+    mixing.sample_data = pending.sample_data;
+    mixing.slot_index = pending.slot_index;
+    mixing.volume = pending.volume;
+    mixing.loop_start = pending.loop_start;
+    mixing.loop_end = pending.loop_end;
+    mixing.loop_flag = pending.loop_flag;
+    mixing.length = pending.length;
+    mixing.pan = pending.pan;
+    mixing.period_changed = pending.period_changed;
+    mixing.position_changed = pending.position_changed;
     if (pending.position_changed) {
         pending.position_changed = 0;
-    } else {
-        mixing.position = position;
-        mixing.position_fraction = fraction;
+        mixing.position = pending.position;
+        mixing.position_fraction = pending.position_fraction;
     }
     if (pending.period_changed) {
         pending.period_changed = 0;
-    } else {
-        mixing.step = step;
-        mixing.step_fraction = step_fraction;
+        mixing.step = pending.step;
+        mixing.step_fraction = pending.step_fraction;
     }
 }
 
