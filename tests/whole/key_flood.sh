@@ -6,7 +6,7 @@ bin=$1
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb $demo 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/xserver.sh"
-start_xvfb 200
+start_xvfb 200 || { echo "no virtual X server"; exit 1; }
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
 start=$(date +%s)
 "$bin" -w </dev/null >/dev/null 2>"$work/err" &

@@ -6,7 +6,7 @@ bin=$1
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb $demo 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/xserver.sh"
-start_xvfb 90
+start_xvfb 90 || { echo "no virtual X server"; exit 1; }
 
 SDL_AUDIODRIVER=dummy "$bin" -w </dev/null >"$work/out" 2>&1 &
 demo=$!
