@@ -12,7 +12,7 @@ runs=${2:-3}
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/whole/xserver.sh"
-start_xvfb 300 || { echo "no virtual X server"; exit 1; }
+start_xvfb || { echo "no virtual X server"; exit 1; }
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE=$work/out.raw
 export ASAN_OPTIONS=halt_on_error=1 LSAN_OPTIONS=suppressions=$(dirname "$0")/lsan.supp
 status=0

@@ -2,7 +2,7 @@
 # Installs what is missing, builds the demo and runs it in a window.
 set -eu
 cd "$(dirname "$0")/.."
-bash tools/deps.sh
+bash tools/deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target quellbrand >/dev/null
 exec build/src/quellbrand -w "$@"

@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the demo and its tests need, only those that are missing.
+# Installs the Debian packages one level of work needs, only those that are missing.
+#   tools/deps.sh run    building and running the demo
+#   tools/deps.sh test   that, and what the quick tests need
+#   tools/deps.sh full   that, and what the full test command needs (ARM, fuzzing, load)
 set -eu
-packages=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
-          fonts-dejavu-extra libstb-dev libgtest-dev libbenchmark-dev xvfb xdotool x11-utils
-          ffmpeg imagemagick sox bc python3 crossbuild-essential-armel qemu-user
-          clang-14 libclang-rt-14-dev)
+level=${1:-run}
+run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
+     fonts-dejavu-extra libstb-dev)
+test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
+full=(crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng)
+case "$level" in
+run) packages=("${run[@]}") ;;
+test) packages=("${run[@]}" "${test[@]}") ;;
+full) packages=("${run[@]}" "${test[@]}" "${full[@]}") ;;
+*) echo "usage: tools/deps.sh run|test|full" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,54 +1,82 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test three times: a Release build, a build
-# with AddressSanitizer and UndefinedBehaviorSanitizer that stops at the first report, and a
-# 32-bit soft-float ARM build run under emulation, which must match the same golden record. Then
-# the threaded tests under ThreadSanitizer, and a minute of fuzzing the module loader and player.
+# Installs what is missing, builds and runs the tests; each stage prints its time, the last line
+# counts the stages.
+#   tools/test.sh          quick: Release and AddressSanitizer + UndefinedBehaviorSanitizer unit
+#                          tests, the golden record, and the whole-program tests that take seconds
+#   tools/test.sh --full   everything: also the three-minute runs to the end, the 32-bit
+#                          soft-float ARM build under emulation (same golden record),
+#                          ThreadSanitizer, a minute of fuzzing and the quick suite under load
 set -eu
 cd "$(dirname "$0")/.."
-bash tools/deps.sh
+full=0
+[ "${1:-}" = --full ] && full=1
+if [ $full -eq 1 ]; then bash tools/deps.sh full; else bash tools/deps.sh test; fi
 jobs=$(nproc)
 status=0
 passed=0
 failed=0
+began=$(date +%s)
+stage_start=
 # every stage counts once in the closing line
-stage() { if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi; }
+begin() { echo "== $1"; stage_start=$(date +%s); }
+stage() {
+    local took=$(($(date +%s) - stage_start))
+    if [ "$1" -eq 0 ]; then passed=$((passed + 1)); echo "-- passed in ${took} s"
+    else failed=$((failed + 1)); status=1; echo "-- FAILED in ${took} s"; fi
+}
+configure() { local dir=$1; shift; cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j"$jobs" >/dev/null; }
 run() {
     local dir=$1; shift
-    echo "== $dir"
-    cmake -S . -B "$dir" "$@" >/dev/null
-    cmake --build "$dir" -j"$jobs" >/dev/null
+    begin "$dir"
     local rc=0
-    (cd "$dir" && ctest -j"$jobs" --output-on-failure $CTEST_EXTRA) || rc=$?
+    configure "$dir" "$@" && (cd "$dir" && ctest -j"$jobs" --output-on-failure $CTEST_EXTRA) || rc=$?
     stage $rc
 }
-CTEST_EXTRA=
+sanitizer_env() {
+    export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+}
+
+# the three-minute runs to the end only in the full command, and only in the Release build
+if [ $full -eq 1 ]; then CTEST_EXTRA=; else CTEST_EXTRA="-LE long"; fi
 run build -DCMAKE_BUILD_TYPE=Release
-# the three-minute run to the end is left to the Release build
-CTEST_EXTRA="-LE long" \
-ASAN_OPTIONS=halt_on_error=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
-    run build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE=ON -DQB_BENCH=OFF
-bash tools/arm-sysroot.sh build-arm/armel-sysroot
-CTEST_EXTRA="" run build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DQB_ARM_SYSROOT="$PWD/build-arm/armel-sysroot" -DQB_HOST_BUILD="$PWD/build" -DQB_BENCH=OFF
+sanitizer_env
+CTEST_EXTRA="-LE long" run build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_SANITIZE=ON -DQB_BENCH=OFF
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
-echo "== build-tsan"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null
-cmake --build build-tsan -j"$jobs" --target test_player quellbrand quellbrand-capture >/dev/null
-tsan_status=0
-(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../tests/tsan.supp" \
-    ctest --output-on-failure -R 'Replayer|golden_record|demo_runs_headless|demo_without_audio_device') ||
-    tsan_status=1
-stage $tsan_status
+if [ $full -eq 1 ]; then
+    begin "build-arm"
+    rc=0
+    bash tools/arm-sysroot.sh build-arm/armel-sysroot || rc=$?
+    [ $rc -eq 0 ] && { configure build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BUILD_TYPE=Release \
+        -DQB_ARM_SYSROOT="$PWD/build-arm/armel-sysroot" -DQB_HOST_BUILD="$PWD/build" -DQB_BENCH=OFF &&
+        (cd build-arm && ctest -j"$jobs" --output-on-failure) || rc=$?; }
+    stage $rc
 
-echo "== fuzz"
-fuzz_status=0
-bash tools/fuzz.sh 60 || fuzz_status=1
-if ls build-fuzz/crashes/* >/dev/null 2>&1; then
-    echo "the fuzzer found crashing inputs: build-fuzz/crashes"
-    fuzz_status=1
+    begin "build-tsan"
+    rc=0
+    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null &&
+        cmake --build build-tsan -j"$jobs" --target test_player quellbrand quellbrand-capture >/dev/null &&
+        (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../tests/tsan.supp" \
+            ctest --output-on-failure -R 'Replayer|golden_record|demo_runs_headless|demo_without_audio_device') ||
+        rc=$?
+    stage $rc
+
+    begin "fuzz"
+    rc=0
+    bash tools/fuzz.sh 60 || rc=$?
+    if ls build-fuzz/crashes/* >/dev/null 2>&1; then
+        echo "the fuzzer found crashing inputs: build-fuzz/crashes"
+        rc=1
+    fi
+    stage $rc
+
+    begin "under load"
+    rc=0
+    bash tests/under_load.sh 5 || rc=$?
+    stage $rc
 fi
-stage $fuzz_status
 echo
+echo "all stages took $(($(date +%s) - began)) s"
 echo "stages: $passed passed, $failed failed"
 exit $status

@@ -151,17 +151,20 @@ TEST_F(Replayer, PositionJumpClock) {
 TEST_F(Replayer, ClockIsNeverTornAcrossThreads) {
     song = small_song(20);
     start();
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, reading{false};
     std::atomic<int> bad{0}, reads{0};
     std::thread reader([&] {
         int last = -37;
-        while (!done.load()) {
+        do {
             const int c = pt_song_clock();
             if (c < last || (c >= 0 && c % 100 > 63)) ++bad;
             last = c;
             ++reads;
-        }
+            reading = true;
+        } while (!done.load());
     });
+    // the ticks start only once the reader is reading, however late the scheduler runs it
+    while (!reading.load()) std::this_thread::yield();
     ticks(6 * 64 * 20 - 1);
     done = true;
     reader.join();

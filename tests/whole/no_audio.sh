@@ -20,6 +20,11 @@ if [ "$mode" = full ]; then
     echo "silent run ended by itself after $elapsed s"
     exit 0
 fi
+# the word comes at start-up; then the demo must still be running three seconds later
+while ! grep -q "running without sound" "$work/err"; do
+    kill -0 "$pid" 2>/dev/null || { echo "the demo ended"; cat "$work/err"; exit 1; }
+    sleep 0.1
+done
 sleep 3
 kill -0 "$pid" 2>/dev/null || { echo "the demo ended"; cat "$work/err"; exit 1; }
 kill -KILL "$pid"

@@ -5,7 +5,7 @@ set -u
 bin=$1
 err=$(mktemp)
 trap 'rm -f "$err"' EXIT
-env -u DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 20 ${QB_RUN:-} "$bin" </dev/null >/dev/null 2>"$err"
+env -u DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 120 ${QB_RUN:-} "$bin" </dev/null >/dev/null 2>"$err"
 status=$?
 [ "$status" -eq 1 ] || { echo "exit status $status, not 1"; cat "$err"; exit 1; }
 [ "$(wc -l <"$err")" -eq 1 ] || { echo "not exactly one line on standard error:"; cat "$err"; exit 1; }

@@ -1,31 +1,48 @@
 # Shared by the whole-program tests that need a virtual X server (sourced, not run).
 
-# Starts Xvfb on a free display in the given range and exports DISPLAY; sets xvfb to its pid.
-# A display another test took already makes Xvfb exit at once: then the next one is tried.
+# Starts Xvfb on a display it picks itself (-displayfd: the server takes the first free display
+# under its own lock and names it once it accepts connections, so tests running side by side never
+# share or stop each other's server). Exports DISPLAY; sets xvfb to its pid. Optional size WxH.
 start_xvfb() {
-    local base=$1
-    for _ in $(seq 10); do
-        display=:$((base + RANDOM % 100))
-        Xvfb "$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb=$!
-        export DISPLAY=$display
-        for _ in $(seq 100); do
-            kill -0 "$xvfb" 2>/dev/null || break
-            xdpyinfo >/dev/null 2>&1 && return 0
-            sleep 0.1
-        done
-        kill -KILL "$xvfb" 2>/dev/null
+    local size=${1:-640x480}
+    local named
+    named=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$named" >/dev/null 2>&1 &
+    xvfb=$!
+    # a loaded machine may take long to start the server; it either names its display or exits
+    while kill -0 "$xvfb" 2>/dev/null; do
+        if grep -q '^[0-9][0-9]*$' "$named"; then
+            display=:$(head -n 1 "$named")
+            export DISPLAY=$display
+            rm -f "$named"
+            return 0
+        fi
+        sleep 0.1
+    done
+    rm -f "$named"
+    return 1
+}
+
+# Waits for the demo's window (a sanitizer build on a busy machine starts slowly) while the demo
+# runs; sets win to its id, or empty.
+find_demo_window() {
+    win=""
+    local pid=${1:-}
+    for _ in $(seq 1200); do
+        win=$(xdotool search --name "^Quellbrand by Tessaline & Vek$" 2>/dev/null | head -n 1)
+        [ -n "$win" ] && return 0
+        [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && return 1
+        sleep 0.1
     done
     return 1
 }
 
-# Waits up to thirty seconds (a sanitizer build on a busy machine starts slowly) for the demo's
-# window; sets win to its id, or empty.
-find_demo_window() {
-    win=""
-    for _ in $(seq 300); do
-        win=$(xdotool search --name "^Quellbrand by Tessaline & Vek$" 2>/dev/null | head -n 1)
-        [ -n "$win" ] && return 0
+# Waits until the process has ended (polling; a loaded machine may take long); 1 if it has not
+# within the given number of seconds.
+wait_gone() {
+    local pid=$1 seconds=$2
+    for _ in $(seq $((seconds * 10))); do
+        kill -0 "$pid" 2>/dev/null || return 0
         sleep 0.1
     done
     return 1

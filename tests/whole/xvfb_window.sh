@@ -6,11 +6,11 @@ bin=$1
 work=$(mktemp -d)
 trap 'kill -KILL $xvfb $demo 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/xserver.sh"
-start_xvfb 90 || { echo "no virtual X server"; exit 1; }
+start_xvfb || { echo "no virtual X server"; exit 1; }
 
 SDL_AUDIODRIVER=dummy "$bin" -w </dev/null >"$work/out" 2>&1 &
 demo=$!
-find_demo_window
+find_demo_window "$demo"
 [ -n "$win" ] || { echo "no window titled 'Quellbrand by Tessaline & Vek'"; exit 1; }
 geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "320x240" ] || { echo "window is $geometry, not 320x240"; exit 1; }
@@ -25,8 +25,7 @@ for band in "320x20+0+0" "320x20+0+220"; do
 done
 xdotool mousemove --window "$win" 160 120
 xdotool key --window "$win" Escape
-for _ in $(seq 20); do kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$demo" 2>/dev/null; then echo "still running 2 s after Escape"; exit 1; fi
+wait_gone "$demo" 60 || { echo "still running 60 s after Escape"; exit 1; }
 wait "$demo"
 status=$?
 [ "$status" -eq 0 ] || { echo "exit status $status"; cat "$work/out"; exit 1; }
