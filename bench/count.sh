@@ -8,7 +8,7 @@ set -eu
 target=$1 cost=$2 what=$3 clock=${4:-0}
 n=20
 per=64000
-[ "$what" = mix ] && per=$((4 * 44100)) # voice-samples in one second of four voices
+[ "$what" = mix ] && per=$((4 * 22 * 2048)) # voice-samples in 22 buffers of four voices
 [ "$what" = mix ] && n=4
 if [ "$target" = x86 ]; then
     out=$(mktemp)

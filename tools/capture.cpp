@@ -33,13 +33,39 @@ struct Options {
 
 uint32_t now_ms = 0;
 uint64_t buffers_done = 0;
-std::vector<int16_t> audio;
-bool keep_audio = false;
+// --wav gets every buffer; the video's sound starts at the demo's start time, so the buffers mixed
+// before it is known wait in pending (a few milliseconds' worth).
+WavWriter wav_out, video_audio;
+std::vector<int16_t> pending;
+bool started = false;
+uint64_t skip_samples = 0, samples_done = 0;
 uint64_t audio_hash = 1469598103934665603ull;
 
 uint64_t fnv(uint64_t h, const uint8_t *p, size_t n) {
     for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
     return h;
+}
+
+void keep_video_audio(const int16_t *samples, size_t count) {
+    if (!video_audio.file) return;
+    if (!started) {
+        pending.insert(pending.end(), samples, samples + count);
+        return;
+    }
+    const uint64_t first = samples_done;
+    samples_done += count;
+    if (samples_done <= skip_samples) return;
+    const size_t from = first >= skip_samples ? 0 : (size_t)(skip_samples - first);
+    wav_write(video_audio, samples + from, count - from);
+}
+
+// The demo's start time is known: the pending samples from it on go to the video's sound.
+void start_video_audio(double start) {
+    skip_samples = (uint64_t)(start * offline_rate / 1000);
+    started = true;
+    keep_video_audio(pending.data(), pending.size());
+    pending.clear();
+    pending.shrink_to_fit();
 }
 
 void run_due_buffers() {
@@ -48,7 +74,8 @@ void run_due_buffers() {
         int16_t buffer[offline_buffer_samples];
         offline_audio_buffer(buffer);
         audio_hash = fnv(audio_hash, reinterpret_cast<const uint8_t *>(buffer), sizeof buffer);
-        if (keep_audio) audio.insert(audio.end(), buffer, buffer + offline_buffer_samples);
+        wav_write(wav_out, buffer, offline_buffer_samples);
+        keep_video_audio(buffer, offline_buffer_samples);
         ++buffers_done;
     }
 }
@@ -200,7 +227,15 @@ int main(int argc, char **argv) {
         video_pipe = popen(cmd.c_str(), "w");
         if (!video_pipe) return 1;
     }
-    keep_audio = !opt.wav.empty() || !opt.video.empty();
+    if (!opt.wav.empty() && !wav_open(wav_out, opt.wav, offline_rate)) {
+        std::fprintf(stderr, "quellbrand-capture: cannot write %s\n", opt.wav.c_str());
+        return 1;
+    }
+    const std::string video_wav = opt.video + ".audio.wav";
+    if (!opt.video.empty() && !wav_open(video_audio, video_wav, offline_rate)) {
+        std::fprintf(stderr, "quellbrand-capture: cannot write %s\n", video_wav.c_str());
+        return 1;
+    }
     for (int i = 0; i < scene_cue_count; ++i) record_clocks.push_back(scene_cues[i].time);
     for (int i = 0; i < overlay_cue_count; ++i) record_clocks.push_back(overlay_cues[i].time);
     std::sort(record_clocks.begin(), record_clocks.end());
@@ -224,18 +259,16 @@ int main(int argc, char **argv) {
         run_due_buffers();
     }
     start_ms = now_ms;
+    start_video_audio(start_ms);
     demo_run({virtual_ticks, pt_song_clock, no_events, present}, start_ms);
     if (frame_number >= 250) std::fprintf(stderr, "\rframe %d, done%20s\n", frame_number, "");
 
-    if (!opt.wav.empty() && !offline_write_wav(opt.wav, audio, offline_rate)) return 1;
+    if (!opt.wav.empty() && !wav_close(wav_out)) return 1;
     if (video_pipe) {
         if (pclose(video_pipe) != 0) return 1;
         // The frame made at demo time t shows while the audio mixed at that time plays.
-        const std::string wav = opt.video + ".audio.wav";
-        const size_t skip = (size_t)(start_ms * offline_rate / 1000);
-        std::vector<int16_t> aligned(audio.begin() + (long)std::min(skip, audio.size()),
-                                     audio.end());
-        offline_write_wav(wav, aligned, offline_rate);
+        if (!wav_close(video_audio)) return 1;
+        const std::string &wav = video_wav;
         const std::string cmd = "ffmpeg -loglevel error -y -i '" + video_temp + "' -i '" + wav +
                                 "' -c:v copy -c:a aac -b:a 192k -shortest '" + opt.video + "'";
         const int r = std::system(cmd.c_str());

@@ -1,6 +1,7 @@
 // Running the sound path without a device: the driver menu, ticks and mixing on a virtual clock.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,14 @@ constexpr int offline_rate = 44100;
 
 // Reads a whole file; empty when it cannot.
 std::vector<uint8_t> offline_read_file(const std::string &path);
-// 16-bit mono WAV.
-bool offline_write_wav(const std::string &path, const std::vector<int16_t> &samples, int rate);
+// A 16-bit mono WAV written as the samples come, a buffer at a time, so memory stays flat for any
+// length; the header's sizes are filled in when it is closed.
+struct WavWriter {
+    FILE *file = nullptr;
+    uint64_t samples = 0;
+    bool failed = false;
+};
+bool wav_open(WavWriter &w, const std::string &path, int rate);
+void wav_write(WavWriter &w, const int16_t *samples, size_t count);
+// Closes the file; false when anything could not be written.
+bool wav_close(WavWriter &w);

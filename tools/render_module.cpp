@@ -2,6 +2,7 @@
 #include "offline.h"
 #include "player/player.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,15 +15,19 @@ int main(int argc, char **argv) {
     if (argc < 2) {
         std::fprintf(
             stderr,
-            "usage: quellbrand-render OUT.wav [IN.mod] [--until CLOCK]\n"
-            "  without IN.mod the demo's own song; by default until the clock passes 1840\n");
+            "usage: quellbrand-render OUT.wav [IN.mod] [--until CLOCK] [--seconds S]\n"
+            "  without IN.mod the demo's own song; until the clock passes CLOCK (default 1840)\n"
+            "  or S seconds are written (default 600)\n");
         return 2;
     }
     std::string in;
     int until = 1840;
+    long limit_seconds = 600;
     for (int i = 2; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--until") && i + 1 < argc)
             until = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
+            limit_seconds = std::max(0L, std::atol(argv[++i]));
         else
             in = argv[i];
     }
@@ -44,14 +49,22 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "quellbrand-render: %s\n", pt_error);
         return 1;
     }
-    std::vector<int16_t> out;
-    int16_t buffer[offline_buffer_samples];
-    constexpr int limit_seconds = 600;
-    while (pt_song_clock() <= until && out.size() < (size_t)offline_rate * limit_seconds) {
-        offline_audio_buffer(buffer);
-        out.insert(out.end(), buffer, buffer + offline_buffer_samples);
+    WavWriter wav;
+    if (!wav_open(wav, argv[1], offline_rate)) {
+        std::fprintf(stderr, "quellbrand-render: cannot write %s\n", argv[1]);
+        return 1;
     }
-    if (!offline_write_wav(argv[1], out, offline_rate)) return 1;
-    std::fprintf(stderr, "%.1f s written\n", (double)out.size() / offline_rate);
+    int16_t buffer[offline_buffer_samples];
+    const uint64_t limit = (uint64_t)offline_rate * (uint64_t)limit_seconds;
+    while (pt_song_clock() <= until && wav.samples < limit) {
+        offline_audio_buffer(buffer);
+        wav_write(wav, buffer, offline_buffer_samples);
+    }
+    const double seconds = (double)wav.samples / offline_rate;
+    if (!wav_close(wav)) {
+        std::fprintf(stderr, "quellbrand-render: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    std::fprintf(stderr, "%.1f s written\n", seconds);
     return 0;
 }

@@ -44,8 +44,14 @@ void clip_render(uint8_t *canvas, ClipRecord &clip, int time_ms, int mode) {
     clip.position =
         (float)((double)playback_speed * (double)playback_direction * 0.025 * (double)(float)delta +
                 (double)clip.position);
-    if (clip.position < 0)
-        clip.position = (float)((double)clip.position + clip.frame_count * 1000.0);
+    if (clip.position < 0) {
+        const double cycles = clip.frame_count * 1000.0;
+        clip.position = (float)((double)clip.position + cycles);
+        // A step longer than the cycles added (a long stall while running backwards) would leave
+        // the position negative: whole cycles off, as many as it takes.
+        if (clip.position < 0)
+            clip.position = (float)(std::fmod((double)clip.position, cycles) + cycles);
+    }
 
     const int frame_a = clip_frame_for(floorf(clip.position), clip.frame_count);
     const int frame_b = clip_frame_for(ceilf(clip.position), clip.frame_count);

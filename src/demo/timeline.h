@@ -65,6 +65,7 @@ struct FrameSettings {
 };
 
 // Selects this frame's rows, runs the entry actions of a newly entered scene row and returns the
-// frame's settings. A clock below 0 selects no row: the frame is black, with no clip and no
-// effect, and no action runs.
+// frame's settings. A clock below 0 selects no row: no backdrop, clip, overlay or effect and no
+// action, so the Canvas keeps the picture it had (black before the music starts) and only film
+// damage runs on it.
 FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state);

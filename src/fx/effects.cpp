@@ -119,9 +119,11 @@ void fx_film_strip(uint8_t *dst, const uint8_t *src, float position) {
     constexpr int gate_left = 34, gate_width = 252, first_row = 9, last_row = 191;
     constexpr int frame_pitch = 200, hole_pitch = 20;
     constexpr int hole_left = 6, hole_right = 292, hole_width = 22;
-    // The demo's positions stay near 40000; anything that does not fit an int starts at row 0.
+    // The demo's positions stay near 40000. Truncation to int is defined below 2^31; a negative
+    // position, or one beyond that, starts at row 0.
+    constexpr float int_limit = 2147483648.0f;
     const float scaled = position * 200.0f;
-    const int s = (scaled >= 0.0f && scaled < 2.0e9f) ? (int)scaled % frame_pitch : 0;
+    const int s = (scaled >= 0.0f && scaled < int_limit) ? (int)scaled % frame_pitch : 0;
     for (int i = 0; i < canvas_height; ++i) {
         const int k = s + i;
         const int r = k % frame_pitch;

@@ -50,16 +50,25 @@ int fail(const char *why) {
 } // namespace
 
 void pt_convert_pattern(uint8_t *pattern, int channels) {
+    // A cell's note is the number of table periods above its 12-bit period: counted once for every
+    // period, then looked up per cell.
+    constexpr int stored_periods = 4096;
+    static uint8_t note_for_period[stored_periods];
+    static bool counted = false;
+    if (!counted) {
+        int note = 0;
+        for (int period = stored_periods - 1; period >= 0; --period) {
+            while (note < pt_notes && period_table[0][note] > period) ++note;
+            note_for_period[period] = (uint8_t)note;
+        }
+        counted = true;
+    }
     for (int i = 0; i < channels * pt_rows; ++i) {
         uint8_t *cell = pattern + i * pt_cell_bytes;
         const int period = ((cell[0] & 0x0f) << 8) + cell[1];
         cell[0] = (uint8_t)((cell[0] & 0xf0) + (cell[2] >> 4));
         cell[2] &= 0x0f;
-        // the table falls strictly, so the notes above the period are a prefix: halve it
-        const uint16_t *periods = period_table[0];
-        const uint16_t *first_not_above = std::partition_point(
-            periods, periods + pt_notes, [period](uint16_t p) { return p > period; });
-        cell[1] = (uint8_t)(first_not_above - periods);
+        cell[1] = note_for_period[period];
     }
 }
 

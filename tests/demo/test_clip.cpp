@@ -3,6 +3,7 @@
 #include "fx/canvas.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,6 +101,44 @@ TEST(ClipRender, BackwardsWrapsBelowZero) {
     // the next step goes on backwards from there without a jump
     clip_render(canvas.data(), clip.record, 80, clip_mode_replace);
     EXPECT_EQ(clip.record.position, (float)(-0.5 + (double)9999.7f));
+}
+
+// A stall of minutes between two frames makes one step as long as many wrap cycles.
+TEST(ClipRender, AnyStepEndsInRange) {
+    struct Step {
+        int frames;
+        float start;
+        double units; // the step, in multiples of frame_count
+    };
+    const Step steps[] = {{10, 0.2f, -1e6},     {80, 3.5f, -1e6},    {1, 0.0f, -1e6},
+                          {63, 62.9f, -1000.5}, {35, 0.0f, -1000.0}, {10, 0.2f, 1e6},
+                          {80, 0.0f, 1e6},      {45, 7.25f, -2e9}};
+    for (const Step &st : steps) {
+        TestClip clip(st.frames);
+        std::vector<uint8_t> canvas(canvas_size);
+        for (float direction : {1.0f, -1.0f}) {
+            clip_reset_state();
+            if (direction < 0) clip_flip_direction();
+            // 40 ms is one position unit at speed 1
+            clip_set_speed((float)(st.units * st.frames * direction));
+            clip.record.position = st.start;
+            clip_render(canvas.data(), clip.record, 40, clip_mode_replace);
+            const float p = clip.record.position;
+            EXPECT_GE(p, 0.0f) << st.frames << " " << st.units << " " << direction;
+            const int a = clip_frame_for(floorf(p), st.frames),
+                      b = clip_frame_for(ceilf(p), st.frames);
+            EXPECT_TRUE(a >= 0 && a < st.frames && b >= 0 && b < st.frames) << a << " " << b;
+        }
+    }
+    // a whole number of cycles backwards lands where it started
+    TestClip clip(10);
+    std::vector<uint8_t> canvas(canvas_size);
+    clip_reset_state();
+    clip_flip_direction();
+    clip_set_speed(10.0f * 25000.0f); // 25 000 cycles, more than the 1000 one wrap adds
+    clip.record.position = 4.0f;
+    clip_render(canvas.data(), clip.record, 40, clip_mode_replace);
+    EXPECT_EQ(clip.record.position, 4.0f);
 }
 
 TEST(ClipRender, ReplaceLeavesNoTraceAddSaturates) {

@@ -214,6 +214,26 @@ TEST_F(Effects, FilmStripMovesOneRowPerStep) {
     EXPECT_EQ(b[0 * canvas_width + 100], (s >= 9 && s <= 191) ? s : 0);
 }
 
+// Far positions follow the same arithmetic for as long as the scaled position fits an int.
+TEST_F(Effects, FilmStripFarPositions) {
+    Picture src(canvas_size);
+    for (int k = 0; k < canvas_size; ++k) src[k] = (uint8_t)(k / 320);
+    struct Far {
+        float position;
+        int row20; // the source row that destination row 20 shows: (s + 20) mod 200
+    };
+    // 10 000 001 × 200 rounds to 2 000 000 256 in single precision (s = 56); 10 737 417 × 200 to
+    // 2 147 483 392 (s = 192, the largest below 2^31); 10 737 418 × 200 to 2^31, which no longer
+    // fits an int; negative positions start at row 0 too
+    const Far cases[] = {{10000001.0f, 76}, {10737417.0f, 12}, {10737418.0f, 20},
+                         {1e12f, 20},       {-5.0f, 20},       {40000.045f, 29}};
+    for (const Far &c : cases) {
+        Picture d(canvas_size);
+        fx_film_strip(d.data(), src.data(), c.position);
+        EXPECT_EQ(d[20 * canvas_width + 100], c.row20) << c.position;
+    }
+}
+
 TEST_F(Effects, StampOrsTheRightNeighbour) {
     std::vector<uint8_t> sheet((size_t)sprite_sheet_width * 3, 0);
     sheet[0] = 0, sheet[1] = 5, sheet[2] = 7, sheet[3] = 0;

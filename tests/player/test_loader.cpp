@@ -3,6 +3,7 @@
 #include "sound/mixer.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 #include <cmath>
 
 namespace {
@@ -116,6 +117,26 @@ TEST_F(Loader, PeriodsToNotes) {
         EXPECT_EQ(c.sample, i % 32);
         EXPECT_EQ(c.command, 0xA);
         EXPECT_EQ(c.param, 0x12);
+    }
+}
+
+// Every stored period: its note is the number of notes whose finetune-0 period lies above it.
+TEST(PeriodTable, EveryPeriodToItsNote) {
+    constexpr int periods = 4096, channels = periods / pt_rows;
+    std::vector<uint8_t> cells((size_t)periods * pt_cell_bytes);
+    for (int p = 0; p < periods; ++p) {
+        cells[(size_t)p * 4] = (uint8_t)(0x10 | (p >> 8)); // sample 1 in the high nibble
+        cells[(size_t)p * 4 + 1] = (uint8_t)p;
+        cells[(size_t)p * 4 + 2] = 0x2c; // sample low nibble 2, command C
+        cells[(size_t)p * 4 + 3] = 0x40;
+    }
+    pt_convert_pattern(cells.data(), channels);
+    for (int p = 0; p < periods; ++p) {
+        int above = 0;
+        for (int n = 0; n < pt_notes; ++n) above += period_table[0][n] > p;
+        ASSERT_EQ(cells[(size_t)p * 4 + 1], above) << p;
+        ASSERT_EQ(cells[(size_t)p * 4], 0x12);
+        ASSERT_EQ(cells[(size_t)p * 4 + 2], 0x0c);
     }
 }
 
