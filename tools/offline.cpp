@@ -52,6 +52,7 @@ std::vector<uint8_t> offline_read_file(const std::string &path) {
 
 namespace {
 constexpr uint32_t wav_header_bytes = 44;
+constexpr size_t wav_stdio_buffer_bytes = 1 << 20;
 constexpr long wav_riff_size_at = 4, wav_data_size_at = 40;
 // WAV sizes are 32-bit: a longer file keeps its samples and says the largest size it can.
 constexpr uint64_t wav_max_data = 0xffffffffu - (wav_header_bytes - 8);
@@ -69,6 +70,8 @@ bool wav_open(WavWriter &w, const std::string &path, int rate) {
     w = WavWriter{};
     w.file = std::fopen(path.c_str(), "wb");
     if (!w.file) return false;
+    w.stdio_buffer.resize(wav_stdio_buffer_bytes);
+    std::setvbuf(w.file, w.stdio_buffer.data(), _IOFBF, w.stdio_buffer.size());
     uint8_t h[wav_header_bytes];
     std::memcpy(h, "RIFF", 4);
     put_u32(h + 4, 0); // sizes come at the end
@@ -112,5 +115,6 @@ bool wav_close(WavWriter &w) {
          std::fwrite(b, 1, 4, w.file) == 4;
     ok = std::fclose(w.file) == 0 && ok;
     w.file = nullptr;
+    w.stdio_buffer = {};
     return ok;
 }

@@ -24,6 +24,7 @@ struct WavWriter {
     FILE *file = nullptr;
     uint64_t samples = 0;
     bool failed = false;
+    std::vector<char> stdio_buffer; // large: a write system call per megabyte, not per 4 kB
 };
 bool wav_open(WavWriter &w, const std::string &path, int rate);
 void wav_write(WavWriter &w, const int16_t *samples, size_t count);

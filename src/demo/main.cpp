@@ -54,6 +54,7 @@ int main(int argc, char **argv) {
 
     std::ungetc('\n', stdin);
     std::ungetc('2', stdin);
+    snd_audio_device = snd_sdl_audio_device;
     snd_set_tick_handler(pt_tick);
     snd_choose_driver();
     pt_load(song_module, (size_t)(song_module_end - song_module));

@@ -10,6 +10,10 @@ int idle_set_sample(int, const int8_t *, uint32_t, uint32_t, uint32_t, int) {
 void idle_int(int) {}
 void idle_offset(uint32_t) {}
 void do_nothing() {}
+int no_device_open(int, int, int, int) {
+    return 0;
+}
+void no_device_timer(int) {}
 void sdl_driver_init() {
     snd_reset(snd_output_rate);
 }
@@ -47,6 +51,9 @@ const SndVoiceOps snd_mixer_ops = {snd_set_sample,   snd_select_voice,      snd_
                                    snd_set_period,   snd_set_volume,        snd_set_pan,
                                    snd_set_position, snd_set_master_volume, snd_set_voices};
 SndVoiceOps snd_voice_ops = snd_idle_ops;
+// Until a front end names its device: none, so programs without SDL need no SDL library.
+const SndAudioDevice snd_no_audio_device = {no_device_open, idle_int, no_device_timer};
+SndAudioDevice snd_audio_device = snd_no_audio_device;
 
 int snd_sound_mode = snd_mode_silent;
 int snd_output_rate = snd_rate_high;

@@ -48,7 +48,9 @@ struct SndAudioDevice {
     void (*pause)(int paused);
     void (*start_timer)(int milliseconds); // calls snd_timer_callback at that interval
 };
+// The device in use: none (it never opens) until the program sets one, such as SDL's.
 extern SndAudioDevice snd_audio_device;
+extern const SndAudioDevice snd_no_audio_device;
 extern const SndAudioDevice snd_sdl_audio_device;
 
 // Prints an empty line, reads one word, opens the driver its first character picks. When the

@@ -43,4 +43,3 @@ static_assert(snd_format_u8 == AUDIO_U8 && snd_format_s16lsb == AUDIO_S16LSB, "S
 } // namespace
 
 const SndAudioDevice snd_sdl_audio_device = {sdl_open, sdl_pause, sdl_start_timer};
-SndAudioDevice snd_audio_device = snd_sdl_audio_device;
