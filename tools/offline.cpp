@@ -15,6 +15,9 @@ int open_device(int, int, int, int) {
 }
 void no_pause(int) {}
 void no_timer(int) {}
+uint32_t no_clock() {
+    return 0;
+}
 constexpr int tick_rate = 41;
 } // namespace
 
@@ -28,7 +31,7 @@ void offline_sound_begin() {
 }
 
 void offline_sound_choose() {
-    snd_audio_device = {open_device, no_pause, no_timer};
+    snd_audio_device = {open_device, no_pause, no_timer, no_clock};
     snd_set_tick_handler(pt_tick);
     FILE *answer = tmpfile();
     FILE *sink = tmpfile();

@@ -113,10 +113,16 @@ void demo_run(const DemoHost &host, double start_ms) {
     uint8_t *shown_canvas = work_canvas;
     int gate = 1;
     for (;;) {
-        int t = demo_time(host.ticks_ms(), start_ms);
+        uint32_t now = host.ticks_ms();
+        int t = demo_time(now, start_ms);
         while (t <= gate) {
             shown_canvas = work_canvas;
-            t = demo_time(host.ticks_ms(), start_ms);
+            if (host.sleep_ms) {
+                const double due = start_ms + (double)(gate + 1) * demo_ms_per_unit;
+                if (due - (double)now >= demo_gate_sleep_margin_ms) host.sleep_ms(1);
+            }
+            now = host.ticks_ms();
+            t = demo_time(now, start_ms);
         }
         const int clock = host.song_clock();
         int quit = clock > demo_end_clock;

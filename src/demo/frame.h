@@ -38,7 +38,14 @@ struct DemoHost {
     int (*song_clock)();
     int (*poll_event)(int *type, int *key); // 1 while an event was returned
     void (*present)(const uint8_t *canvas);
+    // Gives the processor back for about a millisecond while the frame gate waits; none: the gate
+    // only busy-waits (the handheld, whose sleeps last 10 ms, and the virtual clocks).
+    void (*sleep_ms)(int ms) = nullptr;
 };
+// The gate sleeps only while at least this much remains before the next frame is due; the last
+// stretch is busy-waited, so the frames come when they would without sleeping.
+constexpr int demo_gate_sleep_margin_ms = 3;
+constexpr int demo_ms_per_unit = 20;
 
 constexpr int demo_end_clock = 1840;
 constexpr int demo_first_tick_clock = 100;

@@ -1,12 +1,15 @@
 // Quellbrand: start-up, the frame loop on SDL, and the hand-over to the launcher.
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "demo/scale.h"
 #include "fx/fx.h"
 #include "player/player.h"
 #include "sound/driver.h"
 
 #include <SDL.h>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -26,12 +29,34 @@ const char *const launcher = "/usr/gp2x/gp2xmenu";
 const char *const caption = "Quellbrand by Tessaline & Vek";
 
 SDL_Surface *screen = nullptr;
+ScreenLayout layout = {screen_width, screen_height, 1, 0, 0};
+bool scaled = false;
+
+// Ctrl-C and SIGTERM end the demo the way Escape does: SDL would turn them into the window-close
+// event, which the demo ignores.
+volatile std::sig_atomic_t stop_requested = 0;
+void request_stop(int) {
+    stop_requested = 1;
+}
+void catch_stop_signals() {
+    struct sigaction action = {};
+    action.sa_handler = request_stop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 uint32_t sdl_ticks() {
     return SDL_GetTicks();
 }
 
 int sdl_poll(int *type, int *key) {
+    if (stop_requested) {
+        stop_requested = 0;
+        *type = SDL_KEYDOWN;
+        *key = SDLK_ESCAPE;
+        return 1;
+    }
     SDL_Event e;
     if (!SDL_PollEvent(&e)) return 0;
     *type = e.type;
@@ -40,7 +65,34 @@ int sdl_poll(int *type, int *key) {
 }
 
 void sdl_present(const uint8_t *canvas) {
-    present_frame(screen, canvas);
+    if (!scaled) {
+        present_frame(screen, canvas);
+        return;
+    }
+    SDL_LockSurface(screen);
+    present_scaled_copy((uint8_t *)screen->pixels, screen->pitch, layout, canvas);
+    SDL_UnlockSurface(screen);
+    SDL_Flip(screen);
+}
+
+void sdl_sleep(int ms) {
+    SDL_Delay((Uint32)ms);
+}
+
+// QUELLBRAND_SCALE, read before the mode is set (the desktop's size is known only then).
+void choose_layout(uint32_t flags) {
+    const char *value = std::getenv("QUELLBRAND_SCALE");
+    bool invalid = false;
+    const int request = demo_scale_request(value, &invalid);
+    if (invalid)
+        std::fprintf(stderr,
+                     "quellbrand: QUELLBRAND_SCALE is 1 to 16 or auto, not \"%s\"; not scaling\n",
+                     value);
+    if (request == scale_none) return;
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    layout = demo_screen_layout(request, flags == SDL_FULLSCREEN, info ? info->current_w : 0,
+                                info ? info->current_h : 0);
+    scaled = true;
 }
 
 } // namespace
@@ -64,8 +116,9 @@ int main(int argc, char **argv) {
     char driver[32] = "";
     SDL_VideoDriverName(driver, sizeof driver);
     const bool text_only = !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib");
+    if (!text_only) choose_layout(flags);
     screen =
-        text_only ? nullptr : SDL_SetVideoMode(screen_width, screen_height, screen_bits, flags);
+        text_only ? nullptr : SDL_SetVideoMode(layout.width, layout.height, screen_bits, flags);
     if (!screen) {
         std::fprintf(stderr, "quellbrand: cannot open the 320x240 16-bit video mode: %s\n",
                      text_only ? "no graphical display" : SDL_GetError());
@@ -75,11 +128,16 @@ int main(int argc, char **argv) {
     SDL_WM_SetCaption(caption, nullptr);
     SDL_ShowCursor(0);
     // Both bands and the Canvas area start black; the bands are never written again.
-    std::memset(screen->pixels, 0, (size_t)screen->pitch * screen_height);
+    std::memset(screen->pixels, 0, (size_t)screen->pitch * (size_t)screen->h);
+    catch_stop_signals();
     make_grey_palette(screen, 1, 0);
     snd_start(tick_rate);
 
-    const DemoHost host = {sdl_ticks, pt_song_clock, sdl_poll, sdl_present};
+#ifdef QB_BUSY_GATE
+    const DemoHost host = {sdl_ticks, pt_song_clock, sdl_poll, sdl_present, nullptr};
+#else
+    const DemoHost host = {sdl_ticks, pt_song_clock, sdl_poll, sdl_present, sdl_sleep};
+#endif
     demo_wait_for_music(host);
     const double start = (double)SDL_GetTicks();
     demo_run(host, start);

@@ -14,6 +14,9 @@ int no_device_open(int, int, int, int) {
     return 0;
 }
 void no_device_timer(int) {}
+uint32_t no_device_clock() {
+    return 0;
+}
 void sdl_driver_init() {
     snd_reset(snd_output_rate);
 }
@@ -52,7 +55,8 @@ const SndVoiceOps snd_mixer_ops = {snd_set_sample,   snd_select_voice,      snd_
                                    snd_set_position, snd_set_master_volume, snd_set_voices};
 SndVoiceOps snd_voice_ops = snd_idle_ops;
 // Until a front end names its device: none, so programs without SDL need no SDL library.
-const SndAudioDevice snd_no_audio_device = {no_device_open, idle_int, no_device_timer};
+const SndAudioDevice snd_no_audio_device = {no_device_open, idle_int, no_device_timer,
+                                            no_device_clock};
 SndAudioDevice snd_audio_device = snd_no_audio_device;
 
 int snd_sound_mode = snd_mode_silent;

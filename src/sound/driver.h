@@ -47,7 +47,11 @@ struct SndAudioDevice {
     int (*open)(int freq, int format, int channels, int samples); // 1 when open, paused
     void (*pause)(int paused);
     void (*start_timer)(int milliseconds); // calls snd_timer_callback at that interval
+    uint32_t (*now_ms)();                  // a millisecond clock, for the silent driver's ticks
 };
+// The silent driver's timer interval: SDL 1.2's timer works in steps of this size, and each call
+// runs the ticks that are due by the millisecond clock.
+constexpr int snd_silent_timer_ms = 10;
 // The device in use: none (it never opens) until the program sets one, such as SDL's.
 extern SndAudioDevice snd_audio_device;
 extern const SndAudioDevice snd_no_audio_device;

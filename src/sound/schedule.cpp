@@ -8,6 +8,11 @@ int tick_rate = 0;
 int milliseconds_per_tick = 0;
 int tick_carry = 0;
 void (*tick_handler)() = nullptr;
+// The silent driver: milliseconds since its start, read from the device's clock, and the ticks
+// run so far.
+uint32_t silent_last_ms = 0;
+uint64_t silent_elapsed_ms = 0;
+uint64_t silent_ticks = 0;
 
 void run_tick() {
     if (tick_handler) tick_handler();
@@ -31,14 +36,29 @@ int snd_tick_carry() {
 void snd_start(int rate) {
     tick_rate = rate;
     milliseconds_per_tick = 1000 / rate;
-    if (snd_sound_mode != snd_mode_silent)
+    if (snd_sound_mode != snd_mode_silent) {
         snd_audio_device.pause(0);
-    else
-        snd_audio_device.start_timer(milliseconds_per_tick);
+    } else {
+        silent_last_ms = snd_audio_device.now_ms();
+        silent_elapsed_ms = 0;
+        silent_ticks = 0;
+        snd_audio_device.start_timer(snd_silent_timer_ms);
+    }
 }
 
+// Whatever the timer's granularity, the ticks due by the clock run: tick_rate a second. After a
+// stall (the process stopped, a suspended machine) at most a second's worth catches up.
 uint32_t snd_timer_callback(uint32_t interval) {
-    if (snd_sound_mode == snd_mode_silent) run_tick();
+    if (snd_sound_mode != snd_mode_silent || tick_rate <= 0) return interval;
+    const uint32_t now = snd_audio_device.now_ms();
+    silent_elapsed_ms += (uint32_t)(now - silent_last_ms);
+    silent_last_ms = now;
+    const uint64_t due = silent_elapsed_ms * (uint64_t)tick_rate / 1000u;
+    if (due > silent_ticks + (uint64_t)tick_rate) silent_ticks = due - (uint64_t)tick_rate;
+    while (silent_ticks < due) {
+        run_tick();
+        ++silent_ticks;
+    }
     return interval;
 }
 
@@ -82,4 +102,7 @@ void snd_driver_clear() {
     milliseconds_per_tick = 0;
     tick_carry = 0;
     tick_handler = nullptr;
+    silent_last_ms = 0;
+    silent_elapsed_ms = 0;
+    silent_ticks = 0;
 }

@@ -38,8 +38,12 @@ void sdl_start_timer(int milliseconds) {
     SDL_SetTimer((Uint32)milliseconds, timer_callback);
 }
 
+uint32_t sdl_now_ms() {
+    return SDL_GetTicks();
+}
+
 static_assert(snd_format_u8 == AUDIO_U8 && snd_format_s16lsb == AUDIO_S16LSB, "SDL formats");
 
 } // namespace
 
-const SndAudioDevice snd_sdl_audio_device = {sdl_open, sdl_pause, sdl_start_timer};
+const SndAudioDevice snd_sdl_audio_device = {sdl_open, sdl_pause, sdl_start_timer, sdl_now_ms};

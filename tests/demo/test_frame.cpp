@@ -129,13 +129,39 @@ void fake_present(const uint8_t *) {
     ++v.frames;
 }
 
-void run(Virtual setup) {
+// A sleep of one millisecond on the virtual clock; it must come at least the margin before the
+// next frame is due (frames are due at every second 20 ms unit from the last one).
+int sleeps = 0, late_sleeps = 0;
+void fake_sleep(int ms) {
+    ++sleeps;
+    const uint32_t due =
+        (uint32_t)((v.frame_times.empty() ? 1 : v.frame_times.back() + 1) + 1) * demo_ms_per_unit;
+    if (v.ms + demo_gate_sleep_margin_ms - 1 > due) ++late_sleeps;
+    v.ms += (uint32_t)ms;
+}
+
+void run(Virtual setup, bool sleeping = false) {
     fx_build_blend_tables();
     fx_build_division_table();
     fx_build_warp_map();
     demo_reset();
     v = setup;
-    demo_run({fake_ticks, fake_clock, fake_poll, fake_present}, 0.0);
+    sleeps = late_sleeps = 0;
+    demo_run({fake_ticks, fake_clock, fake_poll, fake_present, sleeping ? fake_sleep : nullptr},
+             0.0);
+}
+
+// Sleeping in the gate gives the processor back without moving a frame.
+TEST(FrameLoop, SleepingGateMakesTheSameFrames) {
+    Virtual s;
+    s.end_frame = 40;
+    s.slow_frame = 7;
+    run(s);
+    const std::vector<int> busy = v.frame_times;
+    run(s, true);
+    EXPECT_EQ(v.frame_times, busy);
+    EXPECT_GT(sleeps, 40 * 10); // most of every 40 ms slept away
+    EXPECT_EQ(late_sleeps, 0);
 }
 
 TEST(FrameLoop, FramesAtEveryOtherTimeUnit) {

@@ -26,13 +26,18 @@ void fake_pause(int p) {
 void fake_timer(int ms) {
     dev.timer_ms = ms;
 }
+uint32_t fake_now = 0;
+uint32_t fake_clock() {
+    return fake_now;
+}
 
 struct Driver : testing::Test {
     void SetUp() override {
         snd_driver_clear();
         snd_mixer_clear();
         dev = Opened{};
-        snd_audio_device = {fake_open, fake_pause, fake_timer};
+        fake_now = 0;
+        snd_audio_device = {fake_open, fake_pause, fake_timer, fake_clock};
     }
     void TearDown() override { snd_audio_device = snd_sdl_audio_device; }
     int choose(const std::string &answer, std::string *printed = nullptr) {
@@ -97,7 +102,7 @@ TEST_F(Driver, OtherAnswersAndFailuresFallBackToSilence) {
     EXPECT_STREQ(snd_driver_error, "SDL audio error");
     EXPECT_EQ(snd_sound_mode, snd_mode_silent);
     snd_start(41);
-    EXPECT_EQ(dev.timer_ms, 24);
+    EXPECT_EQ(dev.timer_ms, snd_silent_timer_ms);
     EXPECT_EQ(dev.paused, -1);
 }
 
@@ -227,14 +232,56 @@ TEST_F(Scheduling, OddByteLeftUnwritten) {
 
 TEST_F(Scheduling, SilentDriverTicksFromTheTimer) {
     choose("0");
+    fake_now = 5000;
     snd_start(41);
-    EXPECT_EQ(dev.timer_ms, 24);
+    EXPECT_EQ(dev.timer_ms, snd_silent_timer_ms);
     std::vector<uint8_t> buf(64, 0xaa);
     snd_audio_callback(nullptr, buf.data(), 64);
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(buf[0], 0xaa);
-    EXPECT_EQ(snd_timer_callback(24), 24u);
+    fake_now += 24;
+    EXPECT_EQ(snd_timer_callback(10), 10u);
+    EXPECT_EQ(ticks, 0); // the first tick is due after 1000 / 41 ms
+    fake_now += 1;
+    snd_timer_callback(10);
     EXPECT_EQ(ticks, 1);
+}
+
+// 41 ticks a second whatever the timer's granularity, including one that does not divide the
+// tick length and a clock that wraps around 2^32 ms.
+TEST_F(Scheduling, SilentDriverKeepsTheTickRateAtAnyGranularity) {
+    for (uint32_t start : {0u, 0xffffff00u}) {
+        for (int granularity : {1, 10, 30, 7, 250}) {
+            SetUp();
+            choose("0");
+            fake_now = start;
+            snd_start(41);
+            for (int ms = granularity; ms <= 600000; ms += granularity) {
+                fake_now = start + (uint32_t)ms;
+                snd_timer_callback(10);
+                const long expected = 41L * ms / 1000;
+                if (ticks < expected - 1 || ticks > expected + 1) {
+                    ADD_FAILURE() << granularity << " ms: " << ticks << " ticks after " << ms;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+// A stall of minutes (the process stopped) catches up by at most a second's worth of ticks.
+TEST_F(Scheduling, SilentDriverAfterAStall) {
+    choose("0");
+    snd_start(41);
+    fake_now = 1000;
+    snd_timer_callback(10);
+    EXPECT_EQ(ticks, 41);
+    fake_now = 301000;
+    snd_timer_callback(10);
+    EXPECT_EQ(ticks, 82);
+    fake_now = 302000;
+    snd_timer_callback(10);
+    EXPECT_EQ(ticks, 123);
 }
 
 } // namespace
