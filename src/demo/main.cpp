@@ -103,6 +103,7 @@ int main(int argc, char **argv) {
     fx_build_division_table();
     fx_build_warp_map();
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+    catch_stop_signals();
 
     std::ungetc('\n', stdin);
     std::ungetc('2', stdin);
@@ -129,7 +130,7 @@ int main(int argc, char **argv) {
     SDL_ShowCursor(0);
     // Both bands and the Canvas area start black; the bands are never written again.
     std::memset(screen->pixels, 0, (size_t)screen->pitch * (size_t)screen->h);
-    catch_stop_signals();
+    catch_stop_signals(); // again, in case opening the screen set SDL's own
     make_grey_palette(screen, 1, 0);
     snd_start(tick_rate);
 

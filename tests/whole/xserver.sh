@@ -2,12 +2,14 @@
 
 # Starts Xvfb on a display it picks itself (-displayfd: the server takes the first free display
 # under its own lock and names it once it accepts connections, so tests running side by side never
-# share or stop each other's server). Exports DISPLAY; sets xvfb to its pid. Optional size WxH.
+# share or stop each other's server). -noreset: by default the server resets whenever its last
+# client leaves, and a client connecting during the reset (the demo, right after an xdotool call)
+# has its connection dropped. Exports DISPLAY; sets xvfb to its pid. Optional size WxH.
 start_xvfb() {
     local size=${1:-640x480}
     local named
     named=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$named" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$named" >/dev/null 2>&1 &
     xvfb=$!
     # a loaded machine may take long to start the server; it either names its display or exits
     while kill -0 "$xvfb" 2>/dev/null; do
