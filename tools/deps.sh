@@ -8,7 +8,8 @@ level=${1:-run}
 run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
      fonts-dejavu-extra libstb-dev)
 test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
-full=(crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng)
+full=(crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
+      lintian)
 case "$level" in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;

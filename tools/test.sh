@@ -53,6 +53,20 @@ if [ $full -eq 1 ]; then
         (cd build-arm && ctest -j"$jobs" --output-on-failure) || rc=$?; }
     stage $rc
 
+    begin "sdl12-compat"
+    rc=0
+    compat=$(bash tools/sdl12-compat.sh build/sdl12-compat) || rc=$?
+    if [ $rc -eq 0 ]; then
+        # the demo must really run on the compat library
+        LD_LIBRARY_PATH=$compat ldd build/src/quellbrand | grep -q "$compat/libSDL-1.2.so.0" ||
+            { echo "the demo does not load $compat"; rc=1; }
+        runtime=$(mktemp -d)
+        [ $rc -eq 0 ] && (cd build && LD_LIBRARY_PATH=$compat QB_DISK_CHANNELS=2 XDG_RUNTIME_DIR=$runtime \
+            ctest -j"$jobs" -L sdl --output-on-failure) || rc=$?
+        rm -rf "$runtime"
+    fi
+    stage $rc
+
     begin "build-tsan"
     rc=0
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null &&

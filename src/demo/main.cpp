@@ -112,17 +112,21 @@ int main(int argc, char **argv) {
     snd_choose_driver();
     pt_load(song_module, (size_t)(song_module_end - song_module));
 
-    // Without a graphical display SDL falls back to drawing in the terminal with characters,
-    // which cannot show the demo: that counts as no video mode.
+    // Without a graphical display SDL 1.2 falls back to drawing in the terminal with characters,
+    // and SDL 1.2 on SDL 2 to drawing nowhere: neither shows the demo, so both count as no video
+    // mode (the drawing-nowhere driver only when it was not asked for by name).
     char driver[32] = "";
     SDL_VideoDriverName(driver, sizeof driver);
-    const bool text_only = !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib");
-    if (!text_only) choose_layout(flags);
+    const char *asked = std::getenv("SDL_VIDEODRIVER");
+    const bool shows_nothing =
+        !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib") ||
+        (!std::strcmp(driver, "offscreen") && !(asked && !std::strcmp(asked, driver)));
+    if (!shows_nothing) choose_layout(flags);
     screen =
-        text_only ? nullptr : SDL_SetVideoMode(layout.width, layout.height, screen_bits, flags);
+        shows_nothing ? nullptr : SDL_SetVideoMode(layout.width, layout.height, screen_bits, flags);
     if (!screen) {
         std::fprintf(stderr, "quellbrand: cannot open the 320x240 16-bit video mode: %s\n",
-                     text_only ? "no graphical display" : SDL_GetError());
+                     shows_nothing ? "no graphical display" : SDL_GetError());
         SDL_Quit();
         return 1;
     }

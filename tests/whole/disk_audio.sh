@@ -42,12 +42,19 @@ fi
 bytes=$((last - first))
 # 16-bit mono at 44100 Hz: 88200 bytes a second, paced by the 46 ms delay (44522 samples a second);
 # 22050 Hz 8-bit would give a quarter of that. A busy machine may delay the audio thread a little,
-# never speed it up.
-seconds=$(echo "$bytes / 88200" | bc -l)
+# never speed it up. SDL 1.2 on SDL 2 (QB_DISK_CHANNELS=2) writes the mono stream as two equal
+# channels.
+channels=${QB_DISK_CHANNELS:-1}
+seconds=$(echo "$bytes / 88200 / $channels" | bc -l)
+raw=(-t raw -r 44100 -e signed -b 16 -c "$channels" "$work/out.raw")
+if [ "$channels" -eq 2 ]; then
+    difference=$(sox "${raw[@]}" -n remix 1v1,2v-1 stats 2>&1 | awk '/^RMS lev dB/ { print $4 }')
+    [ "$difference" = "-inf" ] || { echo "the two channels differ (RMS $difference dB)"; exit 1; }
+fi
 echo "$bytes bytes in ${elapsed} s: $(printf %.1f "$seconds") s of 16-bit mono 44100 Hz"
 awk -v s="$seconds" -v e="$elapsed" 'BEGIN { exit !(s > e * 0.6 && s < e * 1.15) }' ||
     { echo "output length does not match 16-bit mono 44100 Hz"; exit 1; }
-stats=$(sox -t raw -r 44100 -e signed -b 16 -c 1 "$work/out.raw" -n stats 2>&1)
+stats=$(sox "${raw[@]}" -n remix 1 stats 2>&1)
 rms=$(echo "$stats" | awk '/^RMS lev dB/ { print $4 }')
 echo "RMS $rms dB"
 awk -v r="$rms" 'BEGIN { exit !(r > -35) }' || { echo "output is silent"; exit 1; }
