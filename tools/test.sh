@@ -67,6 +67,11 @@ if [ $full -eq 1 ]; then
     fi
     stage $rc
 
+    begin "package"
+    rc=0
+    bash tests/package.sh build || rc=$?
+    stage $rc
+
     begin "build-tsan"
     rc=0
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null &&

@@ -1,0 +1,49 @@
+# The Debian package: the demo in /usr/games, a menu entry, icons drawn from the demo's own art,
+# the manual page, and what Debian asks of every package (copyright, changelog).
+set(QB_PACKAGE_DIR ${PROJECT_SOURCE_DIR}/cmake/package)
+set(QB_PACKAGE_OUT ${CMAKE_BINARY_DIR}/package)
+
+install(TARGETS quellbrand RUNTIME DESTINATION games)
+install(FILES ${QB_PACKAGE_DIR}/quellbrand.desktop DESTINATION share/applications)
+install(FILES ${QB_PACKAGE_DIR}/copyright DESTINATION share/doc/quellbrand)
+
+set(QB_PACKAGE_FILES)
+foreach(size 48 256)
+  set(icon ${QB_PACKAGE_OUT}/icons/${size}x${size}/quellbrand.png)
+  add_custom_command(OUTPUT ${icon}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${QB_PACKAGE_OUT}/icons/${size}x${size}
+    COMMAND quellbrand-icon ${size} ${icon}
+    DEPENDS quellbrand-icon VERBATIM)
+  install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps)
+  list(APPEND QB_PACKAGE_FILES ${icon})
+endforeach()
+# Debian wants these compressed, reproducibly (no name, no time stamp)
+foreach(doc quellbrand.6 changelog)
+  add_custom_command(OUTPUT ${QB_PACKAGE_OUT}/${doc}.gz
+    COMMAND sh -c "gzip -9n -c '${QB_PACKAGE_DIR}/${doc}' > '${QB_PACKAGE_OUT}/${doc}.gz'"
+    DEPENDS ${QB_PACKAGE_DIR}/${doc} VERBATIM)
+  list(APPEND QB_PACKAGE_FILES ${QB_PACKAGE_OUT}/${doc}.gz)
+endforeach()
+install(FILES ${QB_PACKAGE_OUT}/quellbrand.6.gz DESTINATION share/man/man6)
+install(FILES ${QB_PACKAGE_OUT}/changelog.gz DESTINATION share/doc/quellbrand)
+add_custom_target(package_files ALL DEPENDS ${QB_PACKAGE_FILES})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quellbrand)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tessaline & Vek <demo@quellbrand.invalid>")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "audiovisual demo: spring and fire in the look of early cinema")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quellbrand by Tessaline & Vek plays one four-channel ProTracker song through
+its own module player and software mixer, and drives three minutes of
+black-and-white animation clips through a chain of picture effects: warped
+texture, sprites, blur, video feedback, block glow, old-film damage and a
+film strip. A galloping horse and a runner on a film strip, a spring, steam,
+fire, a crystal and a turning ring, shown at 320x240 and scaled by whole
+pixels to the screen.")
+include(CPack)
