@@ -4,6 +4,7 @@
 #include "demo/clip.h"
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "demo/scale.h"
 #include "fx/fx.h"
 #include "sound/mixer.h"
 #include "scenes.h"
@@ -20,6 +21,9 @@ namespace {
 alignas(16) uint8_t work[canvas_size];
 alignas(16) uint8_t spare[canvas_size];
 std::vector<uint8_t> screen(320 * 240 * 2);
+// a 1280x960 window: the picture at scale 4
+constexpr ScreenLayout scaled_layout = {1280, 960, 4, 0, 0};
+std::vector<uint8_t> scaled_screen(1280 * 960 * 2);
 std::vector<int8_t> wave(8192);
 std::vector<int16_t> mixed(2048);
 
@@ -56,6 +60,8 @@ void one(int i) {
         fx_stamp_sprite(work, 100, 20, 9, t);
     else if (what == "present")
         present_copy(screen.data(), 640, work);
+    else if (what == "present4")
+        present_scaled_copy(scaled_screen.data(), 1280 * 2, scaled_layout, work);
     else if (what == "frame" || what == "worst") {
         FrameSettings s = frame_settings;
         present_copy(screen.data(), 640, demo_picture_chain(s, t, frame_state, work, spare));
@@ -75,7 +81,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr,
                      "usage: quellbrand-cost WHAT ITERATIONS [CLOCK]\n"
                      "  WHAT: warp warp100 clip clip_add blur feedback feedback_turn glow flare\n"
-                     "        damage strip sprite present frame (at CLOCK) worst mix\n");
+                     "        damage strip sprite present present4 frame (at CLOCK) worst mix\n");
         return 2;
     }
     what = argv[1];

@@ -10,6 +10,7 @@ n=20
 per=64000
 [ "$what" = mix ] && per=$((4 * 22 * 2048)) # voice-samples in 22 buffers of four voices
 [ "$what" = mix ] && n=4
+[ "$what" = present4 ] && per=$((1280 * 960)) # output pixels of the picture at scale 4
 if [ "$target" = x86 ]; then
     out=$(mktemp)
     env -i GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 valgrind --tool=callgrind \
