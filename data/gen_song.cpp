@@ -4,26 +4,31 @@
 // The picture follows the song clock (position x 100 + row), so the music turns where the
 // timeline turns:
 //
-// pos  music                                        timeline rows it meets
-//  0   intro: Dm pad swells, a bell calls           0 slow horse (clip 7)
-//  1   Gm / A, bell phrase; title hit at row 32     0 "Tessaline & Vek present", 32 title, 48 flip
-//  2   build: bass enters, hats from row 32         0 ripples on the backdrop, 32 fish
-//  3   kick enters at 32, snare roll 48..63         0 fast ripples, 32 runner on film, 48 slow, 60
-//  fast 4   main theme A, full groove                    0 the spring, 31 clear feedback, 40 fire
-//  trails 5   theme A answer, stabs on the flips           0, 2, 16, 32, 34, 60 spring and fire,
-//  flips 6   steam: pad and bell arpeggios, drums at 32   0 steam, 31 fire trails 7   steam, half
-//  time from row 32                 0 steam, 31 slow spring 8   theme B, a gallop 0 horse on film,
-//  16 blur, 32 film, 38 "in motion" 9   theme B, fast fill at 48, stop at 56         as 8, 48 fast,
-//  56 slow
-// 10   beat section: four to the floor, stab hits   0 crystal "QUELL", 12 "BRAND", 32 burst, 42,
-// 44, 56 11   beat section with stutters at 1-3 and 32-36  1-3 and 32-36 rewind stutters, 40, 56
-// flips 12   breakdown: pads and bell, half time          0 fire on texture, 31, 40, 42, 44 flicker
-// 13   drums return, snare roll 48..63              0, 2, 16 fire, 32, 34, 60 spring
-// 14   climax: theme A over everything             0 torus, 16 blur, 32 torus, 38 "in motion"
-// 15   climax: theme A answer                       as 14
-// 16   glow: beat and theme, stab hits              0 glow "QUELL", 12, 32 burst, 42, 48, 56
-// 17   glow: stutters, riser into the end           1-3, 32-36 stutters, 40, 56 flips
-// 18   the end: one hit that has died by row 40      0 film strip runs away; the demo ends at 41
+// clang-format off
+// pos  music                                          timeline rows it meets
+//  0   intro: Dm pad swells, a bell calls             0 slow horse (clip 7)
+//  1   Gm / A, bell phrase; title hit at row 32       0 "Tessaline & Vek present", 32 title, 48 flip
+//  2   build: bass enters, hats from row 32           0 ripples on the backdrop, 32 fish
+//  3   kick enters at 32, snare roll 48..63           0 fast ripples, 32 runner on film, 48 slow, 60 fast
+//  4   main theme A, full groove                      0 the spring, 31 clear feedback, 40 fire trails
+//  5   theme A answer, stabs on the flips             0, 2, 16, 32, 34, 60 spring and fire, flips
+//  6   steam: pad and bell arpeggios, drums at 32     0 steam, 31 fire trails
+//  7   steam, half time from row 32                   0 steam, 31 slow spring
+//  8   theme B, a gallop                              0 horse on film, 16 blur, 32 film, 38 "in motion"
+//  9   theme B, fast fill at 48, stop at 56           as 8, 48 fast, 56 slow
+// 10   beat section: four to the floor, stab hits     0 crystal "QUELL", 12 "BRAND", 32 burst, 42, 44, 56
+// 11   beat section with stutters at 1-3 and 32-36    1-3 and 32-36 rewind stutters, 40, 56 flips
+// 12   breakdown: pads and bell, half time            0 fire on texture, 31, 40, 42, 44 flicker
+// 13   drums return, snare roll 48..63                0, 2, 16 fire, 32, 34, 60 spring
+// 14   climax: theme A over everything                0 torus, 16 blur, 32 torus, 38 "in motion"
+// 15   climax: theme A answer                         as 14
+// 16   glow: beat and theme, stab hits                0 glow "QUELL", 12, 32 burst, 42, 48, 56
+// 17   glow: stutters, riser into the end             1-3, 32-36 stutters, 40, 56 flips
+// 18   the end: one hit that has died by row 40       0 film strip runs away; the demo ends at 41
+// clang-format on
+//
+// The eleven major cuts (100, 200, 332, 400, 600, 800, 1000, 1200, 1400, 1600, 1800) land on a
+// stop and a hit: see land().
 #include "modwriter.h"
 
 #include <algorithm>
@@ -733,6 +738,28 @@ Pattern finale() {
     return p;
 }
 
+// Where the picture cuts to a new scene the music lands with it: every channel stops on the row
+// before (a breath of silence), and the cut's row comes in with a crash, the bass on the chord's
+// root and the chord itself. Notes the section already has on that row are kept.
+void land(Pattern &before, int before_row, Pattern &at, int at_row, const Chord &c) {
+    for (int ch = 0; ch < channels; ++ch) before.at(before_row, ch) = ModWriterCell{0, 0, 0xC, 0};
+    at.put(at_row, ch_drums, s_crash, drum_note);
+    if (at.at(at_row, ch_bass).period == 0) at.put(at_row, ch_bass, s_bass, bass_root(c));
+    if (at.at(at_row, ch_chords).period == 0)
+        at.put(at_row, ch_chords, c.minor ? s_stab_minor : s_stab_major, chord_root(c) + 12, 0xC,
+               56);
+}
+
+// The timeline's major cuts, as song clocks (position x 100 + row), with the chord each lands on.
+struct Cut {
+    int clock;
+    Chord chord;
+};
+const Cut major_cuts[] = {{100, prog_intro1[0]}, {200, prog_a[0]},      {332, prog_a[2]},
+                          {400, prog_a[0]},      {600, prog_a[0]},      {800, prog_b[0]},
+                          {1000, prog_a[0]},     {1200, prog_break[0]}, {1400, prog_a[0]},
+                          {1600, prog_a[0]},     {1800, prog_a[0]}};
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -758,7 +785,7 @@ int main(int argc, char **argv) {
         stab("stab major", 1.25, 44),
         bell(),
     };
-    const std::vector<Pattern> patterns = {
+    std::vector<Pattern> patterns = {
         intro(0),
         intro(1),
         build(0),
@@ -779,6 +806,14 @@ int main(int argc, char **argv) {
         beat(1, true),
         finale(),
     };
+    for (const Cut &cut : major_cuts) {
+        const int position = cut.clock / 100, row = cut.clock % 100;
+        if (row > 0)
+            land(patterns[(size_t)position], row - 1, patterns[(size_t)position], row, cut.chord);
+        else
+            land(patterns[(size_t)position - 1], rows - 1, patterns[(size_t)position], 0,
+                 cut.chord);
+    }
     for (const Pattern &p : patterns) song.patterns.push_back(p.cells);
     for (int i = 0; i < (int)song.patterns.size(); ++i) song.order.push_back(i);
     const std::vector<uint8_t> bytes = mod_write(song);
