@@ -104,36 +104,47 @@ int demo_time(uint32_t now_ms, double start_ms) {
 }
 
 void demo_wait_for_music(const DemoHost &host) {
-    while ((unsigned)host.song_clock() > (unsigned)demo_first_tick_clock) {
+    while (!demo_music_started(host)) {
     }
 }
 
+int demo_music_started(const DemoHost &host) {
+    return (unsigned)host.song_clock() <= (unsigned)demo_first_tick_clock;
+}
+
+DemoLoop demo_loop_start(double start_ms) {
+    DemoLoop loop;
+    loop.start_ms = start_ms;
+    return loop;
+}
+
+DemoStepResult demo_step(const DemoHost &host, DemoLoop &loop) {
+    loop.now = host.ticks_ms();
+    const int t = demo_time(loop.now, loop.start_ms);
+    if (t <= loop.gate) return demo_step_waiting;
+    const int clock = host.song_clock();
+    int quit = clock > demo_end_clock;
+    FrameSettings s = timeline_lookup(clock, t, loop.state);
+    int type, key;
+    while (host.poll_event(&type, &key)) quit |= demo_handle_event(type, key, s);
+    host.present(demo_picture_chain(s, t, loop.state, work_canvas, spare_canvas));
+    if (quit) return demo_step_ended;
+    loop.gate = t + 1;
+    return demo_step_frame;
+}
+
+double demo_ms_until_due(const DemoLoop &loop) {
+    return loop.start_ms + (double)(loop.gate + 1) * demo_ms_per_unit - (double)loop.now;
+}
+
 void demo_run(const DemoHost &host, double start_ms) {
-    TimelineState state;
-    uint8_t *shown_canvas = work_canvas;
-    int gate = 1;
+    DemoLoop loop = demo_loop_start(start_ms);
     for (;;) {
-        uint32_t now = host.ticks_ms();
-        int t = demo_time(now, start_ms);
-        while (t <= gate) {
-            shown_canvas = work_canvas;
-            if (host.sleep_ms) {
-                const double due = start_ms + (double)(gate + 1) * demo_ms_per_unit;
-                if (due - (double)now >= demo_gate_sleep_margin_ms) host.sleep_ms(1);
-            }
-            now = host.ticks_ms();
-            t = demo_time(now, start_ms);
-        }
-        const int clock = host.song_clock();
-        int quit = clock > demo_end_clock;
-        FrameSettings s = timeline_lookup(clock, t, state);
-        int type, key;
-        while (host.poll_event(&type, &key)) quit |= demo_handle_event(type, key, s);
-        shown_canvas = demo_picture_chain(s, t, state, work_canvas, spare_canvas);
-        host.present(shown_canvas);
-        shown_canvas = work_canvas;
-        if (quit) break;
-        gate = t + 1;
+        const DemoStepResult r = demo_step(host, loop);
+        if (r == demo_step_ended) break;
+        if (r == demo_step_waiting && host.sleep_ms &&
+            demo_ms_until_due(loop) >= demo_gate_sleep_margin_ms)
+            host.sleep_ms(1);
     }
 }
 

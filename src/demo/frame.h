@@ -52,6 +52,25 @@ constexpr int demo_first_tick_clock = 100;
 
 // Busy-waits until the replayer's first tick has run.
 void demo_wait_for_music(const DemoHost &host);
+// 1 once the replayer's first tick has run: the start time can be taken.
+int demo_music_started(const DemoHost &host);
+
+// The frame loop's own state between steps.
+struct DemoLoop {
+    double start_ms = 0;
+    int gate = 1;     // the next frame comes once demo time passes this
+    uint32_t now = 0; // the clock as the last step read it
+    TimelineState state;
+};
+enum DemoStepResult { demo_step_waiting, demo_step_frame, demo_step_ended };
+// A loop that starts at the given time.
+DemoLoop demo_loop_start(double start_ms);
+// One pass of the frame gate: reads the clock once and, when demo time has passed the gate, makes
+// and presents one frame. The desktop calls it in its gate, the tools on their virtual clock and
+// the browser once per animation frame. After demo_step_ended the loop is not stepped again.
+DemoStepResult demo_step(const DemoHost &host, DemoLoop &loop);
+// Milliseconds from the last step's clock reading until the next frame is due.
+double demo_ms_until_due(const DemoLoop &loop);
 // Runs frames from the given start time until the song ends or the user quits.
 void demo_run(const DemoHost &host, double start_ms);
 
