@@ -8,7 +8,6 @@
 #include "player/player.h"
 #include "png.h"
 
-#include <SDL.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -29,10 +28,8 @@ struct Options {
     int scale = 1;
 } opt;
 
-// ---- the virtual clock: device buffers fall due every 2048 / 44100 s ----
+// ---- sound on the virtual clock ----
 
-uint32_t now_ms = 0;
-uint64_t buffers_done = 0;
 // --wav gets every buffer; the video's sound starts at the demo's start time, so the buffers mixed
 // before it is known wait in pending (a few milliseconds' worth).
 WavWriter wav_out, video_audio;
@@ -68,22 +65,11 @@ void start_video_audio(double start) {
     pending.shrink_to_fit();
 }
 
-void run_due_buffers() {
-    // buffer k falls due at k x 2048 / 44100 seconds
-    while (buffers_done * offline_buffer_samples * 1000 <= (uint64_t)now_ms * offline_rate) {
-        int16_t buffer[offline_buffer_samples];
-        offline_audio_buffer(buffer);
-        audio_hash = fnv(audio_hash, reinterpret_cast<const uint8_t *>(buffer), sizeof buffer);
-        wav_write(wav_out, buffer, offline_buffer_samples);
-        keep_video_audio(buffer, offline_buffer_samples);
-        ++buffers_done;
-    }
-}
-
-uint32_t virtual_ticks() {
-    const uint32_t t = now_ms++;
-    run_due_buffers();
-    return t;
+void take_buffer(const int16_t *buffer) {
+    audio_hash = fnv(audio_hash, reinterpret_cast<const uint8_t *>(buffer),
+                     offline_buffer_samples * sizeof(int16_t));
+    wav_write(wav_out, buffer, offline_buffer_samples);
+    keep_video_audio(buffer, offline_buffer_samples);
 }
 
 int no_events(int *, int *) {
@@ -112,10 +98,10 @@ std::vector<uint8_t> screen_rgb() {
     for (int i = 0; i < screen_width * screen_height; ++i) {
         uint16_t p;
         std::memcpy(&p, &screen[(size_t)i * 2], 2);
-        const int r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-        rgb[(size_t)i * 3] = (uint8_t)(r << 3 | r >> 2);
-        rgb[(size_t)i * 3 + 1] = (uint8_t)(g << 2 | g >> 4);
-        rgb[(size_t)i * 3 + 2] = (uint8_t)(b << 3 | b >> 2);
+        const uint32_t c = present_rgb888(p);
+        rgb[(size_t)i * 3] = (uint8_t)(c >> 16);
+        rgb[(size_t)i * 3 + 1] = (uint8_t)(c >> 8);
+        rgb[(size_t)i * 3 + 2] = (uint8_t)c;
     }
     return rgb;
 }
@@ -131,7 +117,7 @@ int first_t = -1, first_clock = 0, last_t = 0, last_clock = 0;
 void present(const uint8_t *canvas) {
     present_copy(screen.data(), screen_width * 2, canvas);
     const int clock = pt_song_clock();
-    const int t = demo_time(now_ms, start_ms);
+    const int t = demo_time(offline_clock_now_ms(), start_ms);
     if (first_t < 0) first_t = t, first_clock = clock;
     last_t = t;
     last_clock = clock;
@@ -248,19 +234,11 @@ int main(int argc, char **argv) {
     fx_build_warp_map();
     offline_sound_choose();
     pt_load(song_module, (size_t)(song_module_end - song_module));
-    SDL_Surface *format = SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height,
-                                               screen_bits, 0xf800, 0x07e0, 0x001f, 0);
-    make_grey_palette(format, 1, 0);
-    SDL_FreeSurface(format);
-    offline_sound_begin();
-    run_due_buffers();
-    while ((unsigned)pt_song_clock() > (unsigned)demo_first_tick_clock) {
-        ++now_ms;
-        run_due_buffers();
-    }
-    start_ms = now_ms;
+    make_grey_palette_565(1, 0);
+    offline_clock_reset(take_buffer);
+    start_ms = offline_clock_start_demo(demo_first_tick_clock);
     start_video_audio(start_ms);
-    demo_run({virtual_ticks, pt_song_clock, no_events, present}, start_ms);
+    demo_run({offline_clock_ticks, pt_song_clock, no_events, present}, start_ms);
     if (frame_number >= 250) std::fprintf(stderr, "\rframe %d, done%20s\n", frame_number, "");
 
     if (!opt.wav.empty() && !wav_close(wav_out)) return 1;
@@ -286,7 +264,7 @@ int main(int argc, char **argv) {
         std::fprintf(g, "first frame t %d clock %d\n", first_t, first_clock);
         std::fprintf(g, "last frame t %d clock %d\n", last_t, last_clock);
         std::fprintf(g, "audio %016llx %llu buffers\n", (unsigned long long)audio_hash,
-                     (unsigned long long)buffers_done);
+                     (unsigned long long)offline_clock_buffers());
         for (const Record &r : frames_at_clock)
             std::fprintf(g, "at %04d %016llx\n", r.clock, (unsigned long long)r.hash);
         for (size_t i = 0; i < every_25th.size(); ++i)

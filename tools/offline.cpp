@@ -47,6 +47,51 @@ void offline_audio_buffer(int16_t *samples) {
                        offline_buffer_samples * (int)sizeof(int16_t));
 }
 
+namespace {
+uint32_t clock_ms = 0;
+uint64_t clock_buffers = 0;
+void (*buffer_hook)(const int16_t *) = nullptr;
+
+void run_due_buffers() {
+    while (clock_buffers * offline_buffer_samples * 1000 <= (uint64_t)clock_ms * offline_rate) {
+        int16_t buffer[offline_buffer_samples];
+        offline_audio_buffer(buffer);
+        if (buffer_hook) buffer_hook(buffer);
+        ++clock_buffers;
+    }
+}
+} // namespace
+
+void offline_clock_reset(void (*on_buffer)(const int16_t *samples)) {
+    clock_ms = 0;
+    clock_buffers = 0;
+    buffer_hook = on_buffer;
+}
+
+uint32_t offline_clock_ticks() {
+    const uint32_t t = clock_ms++;
+    run_due_buffers();
+    return t;
+}
+
+uint32_t offline_clock_now_ms() {
+    return clock_ms;
+}
+
+uint64_t offline_clock_buffers() {
+    return clock_buffers;
+}
+
+double offline_clock_start_demo(int first_tick_clock) {
+    offline_sound_begin();
+    run_due_buffers();
+    while ((unsigned)pt_song_clock() > (unsigned)first_tick_clock) {
+        ++clock_ms;
+        run_due_buffers();
+    }
+    return clock_ms;
+}
+
 std::vector<uint8_t> offline_read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};

@@ -16,6 +16,18 @@ void offline_audio_buffer(int16_t *samples);
 constexpr int offline_buffer_samples = 2048;
 constexpr int offline_rate = 44100;
 
+// The virtual clock the capture and the browser's exact renders run the demo on: every reading
+// moves it on a millisecond, and the device buffers due by then (buffer k at k x 2048 / 44100 s)
+// are mixed and handed to the hook, as the audio thread would have asked for them.
+void offline_clock_reset(void (*on_buffer)(const int16_t *samples));
+uint32_t offline_clock_ticks();
+uint32_t offline_clock_now_ms();
+uint64_t offline_clock_buffers();
+// The demo's start-up on the virtual clock, after offline_sound_choose and the song's load: starts
+// the ticks and runs the clock until the song clock is at most first_tick_clock (the replayer's
+// first tick has run); returns the demo's start time.
+double offline_clock_start_demo(int first_tick_clock);
+
 // Reads a whole file; empty when it cannot.
 std::vector<uint8_t> offline_read_file(const std::string &path);
 // A 16-bit mono WAV written as the samples come, a buffer at a time, so memory stays flat for any

@@ -7,13 +7,34 @@
 
 uint16_t grey_palette[256];
 
+namespace {
+constexpr int grey_max = 255;
+int clamp_grey(int v) {
+    return v > grey_max ? grey_max : (v < 0 ? 0 : v);
+}
+} // namespace
+
 void make_grey_palette(SDL_Surface *screen, int step, int offset) {
     int v = -offset;
     for (int i = 0; i < 256; ++i) {
-        const int g = v > 255 ? 255 : (v < 0 ? 0 : v);
+        const int g = clamp_grey(v);
         grey_palette[i] = (uint16_t)SDL_MapRGB(screen->format, (Uint8)g, (Uint8)g, (Uint8)g);
         v += step;
     }
+}
+
+void make_grey_palette_565(int step, int offset) {
+    int v = -offset;
+    for (int i = 0; i < 256; ++i) {
+        const int g = clamp_grey(v);
+        grey_palette[i] = (uint16_t)((g >> 3) << 11 | (g >> 2) << 5 | (g >> 3));
+        v += step;
+    }
+}
+
+uint32_t present_rgb888(uint16_t pixel) {
+    const uint32_t r = (pixel >> 11) & 31, g = (pixel >> 5) & 63, b = pixel & 31;
+    return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
 }
 
 void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas) {

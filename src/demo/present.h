@@ -13,6 +13,12 @@ extern uint16_t grey_palette[256];
 
 // Entry i maps grey clamp(i * step - offset) through the screen's pixel format.
 void make_grey_palette(SDL_Surface *screen, int step, int offset);
+// The same palette for a 5-6-5 screen, worked out without SDL: for the tools and the browser, whose
+// SDL maps every colour as 32-bit.
+void make_grey_palette_565(int step, int offset);
+// A 5-6-5 pixel as 8 bits a channel, each channel's high bits repeated into its low bits:
+// 0xRRGGBB. The colour a 16-bit screen shows, for pictures and the browser's canvas.
+uint32_t present_rgb888(uint16_t pixel);
 // Copies a Canvas through the palette into screen rows 20..219 of 16-bit pixels whose rows are
 // pitch bytes apart.
 void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas);

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +37,37 @@ TEST(Palette, StepTwoOffsetTen) {
     EXPECT_EQ(grey_palette[132], map565(254));
     for (int i = 133; i < 256; ++i) EXPECT_EQ(grey_palette[i], map565(255)) << i;
     SDL_FreeSurface(s);
+}
+
+// The palette worked out without SDL is the one SDL maps, for every step and offset the demo
+// could pass.
+TEST(Palette, WithoutSdlEqualsSdlMapping) {
+    SDL_Surface *s = rgb565();
+    const struct { int step, offset; } cases[] = {{1, 0}, {2, 10}, {3, -40}, {1, 255}, {0, -128}};
+    for (const auto &c : cases) {
+        make_grey_palette(s, c.step, c.offset);
+        uint16_t by_sdl[256];
+        std::memcpy(by_sdl, grey_palette, sizeof by_sdl);
+        make_grey_palette_565(c.step, c.offset);
+        for (int i = 0; i < 256; ++i)
+            ASSERT_EQ(grey_palette[i], by_sdl[i]) << c.step << " " << c.offset << " " << i;
+    }
+    SDL_FreeSurface(s);
+}
+
+// Widened colours: black and white stay exact, and every grey of the ramp comes back within the
+// 5-bit step of the red and blue channels.
+TEST(Palette, WidenedGreys) {
+    EXPECT_EQ(present_rgb888(0x0000), 0x000000u);
+    EXPECT_EQ(present_rgb888(0xffff), 0xffffffu);
+    EXPECT_EQ(present_rgb888(0xf800), 0xff0000u);
+    EXPECT_EQ(present_rgb888(0x07e0), 0x00ff00u);
+    EXPECT_EQ(present_rgb888(map565(128)), 0x848284u);
+    for (int g = 0; g < 256; ++g) {
+        const uint32_t c = present_rgb888(map565(g));
+        EXPECT_LE(std::abs((int)(c >> 16) - g), 7) << g;
+        EXPECT_LE(std::abs((int)((c >> 8) & 255) - g), 3) << g;
+    }
 }
 
 struct Screen {
