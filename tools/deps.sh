@@ -2,19 +2,23 @@
 # Installs the Debian packages one level of work needs, only those that are missing.
 #   tools/deps.sh run    building and running the demo
 #   tools/deps.sh test   that, and what the quick tests need
-#   tools/deps.sh full   that, and what the full test command needs (ARM, fuzzing, load)
+#   tools/deps.sh web    building the demo for web browsers, and serving it
+#   tools/deps.sh full   all of it, and what the full test command needs (ARM, fuzzing, load,
+#                        a browser)
 set -eu
 level=${1:-run}
 run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
      fonts-dejavu-extra libstb-dev)
 test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
-full=(crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
+web=(emscripten python3)
+full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
       lintian)
 case "$level" in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;
-full) packages=("${run[@]}" "${test[@]}" "${full[@]}") ;;
-*) echo "usage: tools/deps.sh run|test|full" >&2; exit 2 ;;
+web) packages=("${run[@]}" "${web[@]}") ;;
+full) packages=("${run[@]}" "${test[@]}" "${web[@]}" "${full[@]}") ;;
+*) echo "usage: tools/deps.sh run|test|web|full" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,221 @@
+// Quellbrand in a web browser: started by the page's click, stepped once per animation frame,
+// and exact renders on the capture's virtual clock for the page's tests.
+#include "demo/frame.h"
+#include "demo/present.h"
+#include "fx/fx.h"
+#include "offline.h"
+#include "player/player.h"
+#include "sound/driver.h"
+#include "sound/mixer.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+#include <emscripten.h>
+#include <vector>
+
+extern "C" uint8_t song_module[];
+extern "C" uint8_t song_module_end[];
+
+// What the page shows and is told: a finished screen of RGBA pixels, the end of the demo, an exact
+// render that is ready.
+EM_JS(void, page_show, (const uint32_t *pixels, int count), {
+    Module.qbShow(HEAPU8.subarray(pixels, pixels + count * 4));
+});
+EM_JS(void, page_ended, (), { Module.qbEnded(); });
+EM_JS(void, page_ready, (int clock), { Module.qbReady(clock); });
+EM_JS(int, page_audio_running, (), {
+    return SDL.audioContext && SDL.audioContext.state == 'running' ? 1 : 0;
+});
+// Seconds of the audio context's timeline filled with the demo's samples so far.
+EM_JS(double, page_audio_queued_until, (), { return SDL.audio ? SDL.audio.nextPlayTime : 0; });
+
+namespace {
+
+constexpr int tick_rate = 41;
+constexpr int screen_pixels = screen_width * screen_height;
+constexpr uint32_t opaque = 0xff000000u;
+constexpr int key_queue_size = 64;
+// An exact render runs in slices this long, so the page keeps answering while it works.
+constexpr double offline_slice_ms = 50;
+
+// The loader rewrites the song in place: every start loads it from this copy (and its zero byte).
+std::vector<uint8_t> song_as_built;
+
+uint32_t screen_rgba[screen_pixels];
+uint32_t rgba_palette[256];
+
+int key_queue[key_queue_size];
+int key_first = 0, key_count = 0;
+
+enum class Phase { idle, waiting_for_music, playing, rendering_offline, done };
+Phase phase = Phase::idle;
+DemoLoop loop;
+int render_clock = 0;
+bool render_shown = false;
+
+uint32_t sdl_ticks() {
+    return SDL_GetTicks();
+}
+
+int queued_key(int *type, int *key) {
+    if (key_count == 0) return 0;
+    *type = event_key_down;
+    *key = key_queue[key_first];
+    key_first = (key_first + 1) % key_queue_size;
+    --key_count;
+    return 1;
+}
+
+int no_events(int *, int *) {
+    return 0;
+}
+
+// The screen as a 16-bit display shows it: Canvas through the grey palette, widened to 8 bits.
+void show(const uint8_t *canvas) {
+    for (int y = 0; y < canvas_height; ++y) {
+        const uint8_t *src = canvas + y * canvas_width;
+        uint32_t *dst = screen_rgba + (y + screen_canvas_top) * screen_width;
+        for (int x = 0; x < canvas_width; ++x) dst[x] = rgba_palette[src[x]];
+    }
+    page_show(screen_rgba, screen_pixels);
+}
+
+void offline_present(const uint8_t *canvas) {
+    if (render_shown || pt_song_clock() < render_clock) return;
+    show(canvas);
+    render_shown = true;
+}
+
+const DemoHost live_host = {sdl_ticks, pt_song_clock, queued_key, show, nullptr};
+const DemoHost offline_host = {offline_clock_ticks, pt_song_clock, no_events, offline_present,
+                               nullptr};
+
+// A second start opens the browser's audio again: the first device is closed before.
+int reopen_audio(int freq, int format, int channels, int samples) {
+    SDL_CloseAudio();
+    return snd_sdl_audio_device.open(freq, format, channels, samples);
+}
+
+// Everything back to the state the program starts in, and the palette the screen uses.
+void reset_all() {
+    snd_audio_device.pause(1);
+    pt_clear();
+    snd_driver_clear();
+    snd_mixer_clear();
+    demo_reset();
+    std::memcpy(song_module, song_as_built.data(), song_as_built.size());
+    key_first = key_count = 0;
+    make_grey_palette_565(1, 0);
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t c = present_rgb888(grey_palette[i]);
+        rgba_palette[i] = opaque | (c & 0xff) << 16 | (c & 0xff00) | (c >> 16);
+    }
+    for (uint32_t &p : screen_rgba) p = opaque;
+}
+
+void load_song() {
+    pt_load(song_module, (size_t)(song_module_end - song_module));
+}
+
+void frame() {
+    switch (phase) {
+    case Phase::waiting_for_music:
+        if (demo_music_started(live_host)) {
+            loop = demo_loop_start((double)SDL_GetTicks());
+            phase = Phase::playing;
+        }
+        break;
+    case Phase::playing:
+        if (demo_step(live_host, loop) == demo_step_ended) {
+            snd_audio_device.pause(1);
+            phase = Phase::done;
+            page_ended();
+        }
+        break;
+    case Phase::rendering_offline: {
+        const double until = emscripten_get_now() + offline_slice_ms;
+        bool ended = false;
+        while (!render_shown && !ended && emscripten_get_now() < until)
+            ended = demo_step(offline_host, loop) == demo_step_ended;
+        if (render_shown || ended) {
+            phase = Phase::done;
+            page_ready(pt_song_clock());
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+// The click: sound and pictures start together, in the desktop's order.
+EMSCRIPTEN_KEEPALIVE void web_start() {
+    reset_all();
+    const SndAudioDevice browser_audio = {reopen_audio, snd_sdl_audio_device.pause,
+                                          snd_sdl_audio_device.start_timer,
+                                          snd_sdl_audio_device.now_ms};
+    snd_audio_device = browser_audio;
+    snd_set_tick_handler(pt_tick);
+    char answer[] = "2\n";
+    char said[8];
+    FILE *in = fmemopen(answer, sizeof answer - 1, "r");
+    FILE *out = fmemopen(said, sizeof said, "w");
+    snd_choose_driver_from(in, out);
+    std::fclose(in);
+    std::fclose(out);
+    load_song();
+    snd_start(tick_rate);
+    phase = Phase::waiting_for_music;
+}
+
+EMSCRIPTEN_KEEPALIVE void web_play_again() {
+    web_start();
+}
+
+// A key as SDL 1.2 numbers it; kept until the next frame reads its events.
+EMSCRIPTEN_KEEPALIVE void web_key(int key) {
+    if (phase != Phase::playing || key_count == key_queue_size) return;
+    key_queue[(key_first + key_count) % key_queue_size] = key;
+    ++key_count;
+}
+
+// The first frame at or after the song clock, made on the virtual clock without sound.
+EMSCRIPTEN_KEEPALIVE void web_render_at(int clock) {
+    reset_all();
+    offline_sound_choose();
+    load_song();
+    offline_clock_reset(nullptr);
+    loop = demo_loop_start(offline_clock_start_demo(demo_first_tick_clock));
+    render_clock = clock;
+    render_shown = false;
+    phase = Phase::rendering_offline;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_song_clock() {
+    return pt_song_clock();
+}
+
+EMSCRIPTEN_KEEPALIVE int web_audio_running() {
+    return page_audio_running();
+}
+
+EMSCRIPTEN_KEEPALIVE double web_audio_queued_until() {
+    return page_audio_queued_until();
+}
+
+} // extern "C"
+
+int main() {
+    fx_build_blend_tables();
+    fx_build_division_table();
+    fx_build_warp_map();
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO);
+    song_as_built.assign(song_module, song_module_end + 1);
+    emscripten_set_main_loop(frame, 0, 0);
+    return 0;
+}
