@@ -19,14 +19,12 @@ extern "C" uint8_t song_module_end[];
 
 // What the page shows and is told: a finished screen of RGBA pixels, the end of the demo, an exact
 // render that is ready.
-EM_JS(void, page_show, (const uint32_t *pixels, int count), {
-    Module.qbShow(HEAPU8.subarray(pixels, pixels + count * 4));
-});
+EM_JS(void, page_show, (const uint32_t *pixels, int count),
+      { Module.qbShow(HEAPU8.subarray(pixels, pixels + count * 4)); });
 EM_JS(void, page_ended, (), { Module.qbEnded(); });
 EM_JS(void, page_ready, (int clock), { Module.qbReady(clock); });
-EM_JS(int, page_audio_running, (), {
-    return SDL.audioContext && SDL.audioContext.state == 'running' ? 1 : 0;
-});
+EM_JS(int, page_audio_running, (),
+      { return SDL.audioContext && SDL.audioContext.state == 'running' ? 1 : 0; });
 // Seconds of the audio context's timeline filled with the demo's samples so far.
 EM_JS(double, page_audio_queued_until, (), { return SDL.audio ? SDL.audio.nextPlayTime : 0; });
 
@@ -128,7 +126,9 @@ void frame() {
         break;
     case Phase::playing:
         if (demo_step(live_host, loop) == demo_step_ended) {
-            snd_audio_device.pause(1);
+            // closed, not paused: the browser's SDL calls a paused device's callback still, and
+            // the song would play on unheard
+            SDL_CloseAudio();
             phase = Phase::done;
             page_ended();
         }

@@ -204,3 +204,36 @@ TEST(FrameLoop, Clock1840GoesOn1841Ends) {
 }
 
 } // namespace
+
+// Driven a step at a time, as the browser drives it, the loop reads the clock once a step, shows
+// nothing while the gate is shut, and makes the frames demo_run makes.
+TEST(FrameLoop, StepsMakeTheFramesTheLoopMakes) {
+    Virtual s;
+    s.end_frame = 30;
+    s.slow_frame = 5;
+    run(s);
+    const std::vector<int> looped = v.frame_times;
+
+    demo_reset();
+    v = s;
+    const DemoHost host = {fake_ticks, fake_clock, fake_poll, fake_present};
+    DemoLoop loop = demo_loop_start(0.0);
+    int waits = 0;
+    for (;;) {
+        const uint32_t read_before = v.ms;
+        const int frames_before = v.frames;
+        const DemoStepResult r = demo_step(host, loop);
+        ASSERT_EQ(loop.now, read_before);
+        if (r == demo_step_waiting) {
+            ++waits;
+            ASSERT_EQ(v.frames, frames_before);
+            ASSERT_EQ(v.ms, read_before + 1);
+            ASSERT_GT(demo_ms_until_due(loop), 0.0);
+        } else {
+            ASSERT_EQ(v.frames, frames_before + 1);
+        }
+        if (r == demo_step_ended) break;
+    }
+    EXPECT_EQ(v.frame_times, looped);
+    EXPECT_GT(waits, 30 * 30);
+}

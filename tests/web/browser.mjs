@@ -1,6 +1,7 @@
 // Drives the browser build in headless chromium: exact frames, a live run, and what the page costs.
 //   node browser.mjs SITE exact OUTDIR CLOCK...   canvas screenshots of ?at=CLOCK as OUTDIR/at-CLOCK.png
 //   node browser.mjs SITE live                     click, play, check sound and picture, Escape
+//   node browser.mjs SITE whole                    click and play the whole demo to its closing card
 //   node browser.mjs SITE weight                   bytes the page loads, gzipped as a server sends them
 // The site is served by this script on a free loopback port, gzipped where the browser asks.
 import { chromium } from 'playwright-core';
@@ -132,6 +133,53 @@ async function live(base, browser) {
   await page.close();
 }
 
+// Processor time of every process this script started (the browser's), in seconds.
+function childrenCpuSeconds() {
+  const parent = new Map(), cpu = new Map();
+  for (const pid of fs.readdirSync('/proc').filter(n => /^\d+$/.test(n))) {
+    try {
+      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      parent.set(pid, fields[1]);
+      cpu.set(pid, (Number(fields[11]) + Number(fields[12])) / 100);
+    } catch { /* gone meanwhile */ }
+  }
+  let total = 0;
+  for (const [pid, seconds] of cpu) {
+    for (let p = parent.get(pid); p && p !== '0'; p = parent.get(p))
+      if (p === String(process.pid)) { total += seconds; break; }
+  }
+  return total;
+}
+
+async function whole(base, browser) {
+  const errors = [];
+  const page = await openPage(browser, `${base}/`, errors);
+  await page.waitForFunction(() => window.quellbrand.state === 'title', null, { timeout: patienceMs });
+  await page.evaluate(() => {
+    window.quellbrand.shown = 0;
+    const show = Module.qbShow;
+    Module.qbShow = pixels => { ++window.quellbrand.shown; show(pixels); };
+  });
+  const began = Date.now();
+  const cpuBefore = childrenCpuSeconds();
+  await page.locator('#title').click();
+  // the song lasts about three minutes; a loaded machine may stretch the page's timers
+  await page.locator('#closing').waitFor({ state: 'visible', timeout: 10 * patienceMs });
+  const seconds = (Date.now() - began) / 1000;
+  const cpu = (childrenCpuSeconds() - cpuBefore) / seconds;
+  console.log(`chromium's processes used ${(cpu * 100).toFixed(1)} % of one core while playing`);
+  await page.waitForTimeout(1000);
+  const end = await page.evaluate(() => ({ clock: window.quellbrand.endClock,
+    later: window.quellbrand.songClock(), shown: window.quellbrand.shown }));
+  console.log(`played to the end in ${seconds.toFixed(1)} s: song clock ${end.clock}, ` +
+    `${end.shown} frames (${(end.shown / seconds).toFixed(1)} a second)`);
+  if (end.clock <= 1840) fail(`the closing card came at song clock ${end.clock}, before the end`);
+  if (end.later !== end.clock) fail(`the song played on after the end, to ${end.later}`);
+  if (errors.length) fail(`console errors: ${errors.join(' | ')}`);
+  await page.close();
+}
+
 async function weight(base, browser) {
   const errors = [];
   const page = await openPage(browser, `${base}/`, errors);
@@ -153,6 +201,7 @@ const browser = await launch();
 try {
   if (mode === 'exact') await exact(base, browser);
   else if (mode === 'live') await live(base, browser);
+  else if (mode === 'whole') await whole(base, browser);
   else if (mode === 'weight') await weight(base, browser);
   else fail(`unknown mode ${mode}`);
 } catch (e) {
