@@ -129,6 +129,10 @@ async function live(base, browser) {
   await page.waitForFunction(() => window.quellbrand.state === 'playing' &&
     window.quellbrand.songClock() < 100 && window.quellbrand.firstPictureMs !== null, null,
   { timeout: patienceMs, polling: 50 });
+  // and its sound is fed again
+  const queued = await page.evaluate(() => window.quellbrand.audioQueuedUntil());
+  await page.waitForFunction(q => window.quellbrand.audioQueuedUntil() > q &&
+    window.quellbrand.songClock() > 0, queued, { timeout: patienceMs, polling: 50 });
   if (errors.length) fail(`console errors: ${errors.join(' | ')}`);
   await page.close();
 }
