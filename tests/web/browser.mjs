@@ -60,6 +60,13 @@ async function openPage(browser, url, errors) {
   return page;
 }
 
+// The page as a viewer first sees it: loaded, on its title card.
+async function openTitle(base, browser, errors) {
+  const page = await openPage(browser, `${base}/`, errors);
+  await page.waitForFunction(() => window.quellbrand.state === 'title', null, { timeout: patienceMs });
+  return page;
+}
+
 async function exact(base, browser) {
   const [out, ...clocks] = rest;
   fs.mkdirSync(out, { recursive: true });
@@ -78,8 +85,7 @@ async function exact(base, browser) {
 
 async function live(base, browser) {
   const errors = [];
-  const page = await openPage(browser, `${base}/`, errors);
-  await page.waitForFunction(() => window.quellbrand.state === 'title', null, { timeout: patienceMs });
+  const page = await openTitle(base, browser, errors);
   if (!(await page.locator('#start').textContent()).includes('click to start'))
     fail('the title card does not say "click to start"');
   const cdp = await page.context().newCDPSession(page);
@@ -158,8 +164,7 @@ function childrenCpuSeconds() {
 
 async function whole(base, browser) {
   const errors = [];
-  const page = await openPage(browser, `${base}/`, errors);
-  await page.waitForFunction(() => window.quellbrand.state === 'title', null, { timeout: patienceMs });
+  const page = await openTitle(base, browser, errors);
   await page.evaluate(() => {
     window.quellbrand.shown = 0;
     const show = Module.qbShow;
@@ -186,8 +191,7 @@ async function whole(base, browser) {
 
 async function weight(base, browser) {
   const errors = [];
-  const page = await openPage(browser, `${base}/`, errors);
-  await page.waitForFunction(() => window.quellbrand.state === 'title', null, { timeout: patienceMs });
+  const page = await openTitle(base, browser, errors);
   let total = 0;
   for (const [name, bytes] of sent) {
     console.log(`${name}: ${bytes} bytes gzipped`);
