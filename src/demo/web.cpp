@@ -2,8 +2,8 @@
 // and exact renders on the capture's virtual clock for the page's tests.
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "demo/virtual_clock.h"
 #include "fx/fx.h"
-#include "offline.h"
 #include "player/player.h"
 #include "sound/driver.h"
 #include "sound/mixer.h"

@@ -63,13 +63,16 @@ extern const SndAudioDevice snd_sdl_audio_device;
 int snd_choose_driver();
 int snd_choose_driver_from(FILE *in, FILE *out);
 
-// Tick scheduling.
-void snd_set_tick_handler(void (*tick)());
+// Tick scheduling. With a clock, every tick's first sample and the clock it leaves go to the heard
+// clock (sound/heard.h).
+void snd_set_tick_handler(void (*tick)(), int (*clock)() = nullptr);
 void snd_start(int tick_rate);
 void snd_audio_callback(void *userdata, uint8_t *stream, int len);
 uint32_t snd_timer_callback(uint32_t interval);
 int snd_samples_per_tick();
 int snd_tick_carry();
+// Tick thread: samples the callbacks have output so far, the first sample of the next buffer.
+int64_t snd_stream_position();
 
 // Back to program start: no driver, empty table, no scheduling.
 void snd_driver_clear();

@@ -1,5 +1,6 @@
 // Tick scheduling: replayer ticks placed at exact sample positions in the audio stream.
 #include "sound/driver.h"
+#include "sound/heard.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -8,6 +9,9 @@ int tick_rate = 0;
 int milliseconds_per_tick = 0;
 int tick_carry = 0;
 void (*tick_handler)() = nullptr;
+int (*clock_reader)() = nullptr;
+// Samples output by the callbacks before the current one.
+int64_t stream_position = 0;
 // The silent driver: milliseconds since its start, read from the device's clock, and the ticks
 // run so far.
 uint32_t silent_last_ms = 0;
@@ -18,10 +22,21 @@ void run_tick() {
     if (tick_handler) tick_handler();
 }
 
+// A tick whose samples start at sample fill of this callback's buffer.
+void run_tick_at(int fill) {
+    run_tick();
+    if (clock_reader) snd_heard_record(stream_position + fill, clock_reader());
+}
+
 } // namespace
 
-void snd_set_tick_handler(void (*tick)()) {
+void snd_set_tick_handler(void (*tick)(), int (*clock)()) {
     tick_handler = tick;
+    clock_reader = clock;
+}
+
+int64_t snd_stream_position() {
+    return stream_position;
 }
 
 int snd_samples_per_tick() {
@@ -36,6 +51,7 @@ int snd_tick_carry() {
 void snd_start(int rate) {
     tick_rate = rate;
     milliseconds_per_tick = 1000 / rate;
+    snd_heard_clear(clock_reader ? clock_reader() : 0);
     if (snd_sound_mode != snd_mode_silent) {
         snd_audio_device.pause(0);
     } else {
@@ -83,13 +99,14 @@ void snd_audio_callback(void *, uint8_t *stream, int len) {
         fill = tick_carry;
     }
     while (fill + s <= n) {
-        run_tick();
+        run_tick_at(fill);
         snd_mix(stream + fill * bytes_per_sample, s, sixteen_bit);
         fill += s;
     }
-    run_tick();
+    run_tick_at(fill);
     snd_mix(stream + fill * bytes_per_sample, n - fill, sixteen_bit);
     tick_carry = s - (n - fill);
+    stream_position += n;
 }
 
 void snd_driver_clear() {
@@ -102,6 +119,8 @@ void snd_driver_clear() {
     milliseconds_per_tick = 0;
     tick_carry = 0;
     tick_handler = nullptr;
+    clock_reader = nullptr;
+    stream_position = 0;
     silent_last_ms = 0;
     silent_elapsed_ms = 0;
     silent_ticks = 0;

@@ -1,5 +1,6 @@
 // The SDL side of the sound drivers: the audio device and the silent driver's timer.
 #include "sound/driver.h"
+#include "sound/heard.h"
 
 #include <SDL.h>
 #ifdef __EMSCRIPTEN__
@@ -11,6 +12,8 @@ namespace {
 SDL_AudioSpec audio_spec;
 
 void audio_callback(void *userdata, Uint8 *stream, int len) {
+    // when the device asked, for the desktop's estimate of what is being heard
+    snd_heard_note_request(SDL_GetTicks(), snd_stream_position(), snd_output_rate);
     snd_audio_callback(userdata, stream, len);
 }
 
