@@ -3,6 +3,7 @@
 // log spectrum from the 2048 samples before to the 2048 after) and ranks each cut among all row
 // starts: 1.0 is the largest change in the song. With --at-least R it fails when a cut ranks
 // below R.
+#include "cuts.h"
 #include "offline.h"
 #include "player/player.h"
 #include "sound/driver.h"
@@ -23,7 +24,6 @@ namespace {
 
 constexpr int window = 2048;
 constexpr int song_end_clock = 1840;
-const int major_cuts[] = {100, 200, 332, 400, 600, 800, 1000, 1200, 1400, 1600, 1800};
 
 void fft(std::vector<std::complex<double>> &a) {
     const size_t n = a.size();
@@ -108,7 +108,5 @@ int main(int argc, char **argv) {
     }
     std::sort(ranks.begin(), ranks.end());
     std::printf("\nmedian rank %.3f, lowest %.3f\n", ranks[ranks.size() / 2], ranks.front());
-    return ranks.size() == sizeof major_cuts / sizeof major_cuts[0] && ranks.front() >= at_least
-               ? 0
-               : 1;
+    return ranks.size() == (size_t)major_cut_count && ranks.front() >= at_least ? 0 : 1;
 }

@@ -2,15 +2,18 @@
 #include "demo/frame.h"
 #include "demo/present.h"
 #include "demo/scale.h"
+#include "demo/sync.h"
 #include "fx/fx.h"
 #include "player/player.h"
 #include "sound/driver.h"
+#include "sound/heard.h"
 
 #include <SDL.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 extern "C" uint8_t song_module[];
@@ -50,6 +53,55 @@ uint32_t sdl_ticks() {
     return SDL_GetTicks();
 }
 
+// QUELLBRAND_SYNC=heard: the pictures follow the song as it is heard, not as it is mixed.
+int heard_latency = 0;
+int64_t heard_last = INT64_MIN;
+int heard_song_clock() {
+    // never back, though the estimate may waver by a millisecond or two
+    int64_t p = snd_heard_position(SDL_GetTicks(), heard_latency, snd_output_rate);
+    if (p < heard_last) p = heard_last;
+    heard_last = p;
+    return snd_heard_clock(p);
+}
+
+// QUELLBRAND_TRACE=FILE: the monotonic time and the song clock of every presented frame.
+int (*clock_source)() = pt_song_clock;
+int frame_clock = 0;
+FILE *trace = nullptr;
+int song_clock() {
+    return frame_clock = clock_source();
+}
+void trace_frame() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::fprintf(trace, "%lld %d\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec,
+                 frame_clock);
+}
+
+void choose_clock() {
+    bool invalid = false;
+    const char *value = std::getenv("QUELLBRAND_SYNC");
+    const bool heard = demo_sync_heard(value, &invalid);
+    if (invalid)
+        std::fprintf(stderr, "quellbrand: QUELLBRAND_SYNC is heard or mixed, not \"%s\"\n", value);
+    value = std::getenv("QUELLBRAND_AV_OFFSET_MS");
+    const int offset = demo_sync_offset_ms(value, &invalid);
+    if (invalid)
+        std::fprintf(stderr,
+                     "quellbrand: QUELLBRAND_AV_OFFSET_MS is -%d to %d, not \"%s\"; using 0\n",
+                     sync_offset_limit_ms, sync_offset_limit_ms, value);
+    // without sound nothing is heard: the silent driver's ticks are the song
+    if (heard && snd_sound_mode != snd_mode_silent) {
+        heard_latency = demo_heard_latency(snd_output_rate, snd_device_samples, offset);
+        clock_source = heard_song_clock;
+    }
+    const char *path = std::getenv("QUELLBRAND_TRACE");
+    if (path && path[0]) {
+        trace = std::fopen(path, "w");
+        if (!trace) std::fprintf(stderr, "quellbrand: cannot write the trace %s\n", path);
+    }
+}
+
 int sdl_poll(int *type, int *key) {
     if (stop_requested) {
         stop_requested = 0;
@@ -67,12 +119,13 @@ int sdl_poll(int *type, int *key) {
 void sdl_present(const uint8_t *canvas) {
     if (!scaled) {
         present_frame(screen, canvas);
-        return;
+    } else {
+        SDL_LockSurface(screen);
+        present_scaled_copy((uint8_t *)screen->pixels, screen->pitch, layout, canvas);
+        SDL_UnlockSurface(screen);
+        SDL_Flip(screen);
     }
-    SDL_LockSurface(screen);
-    present_scaled_copy((uint8_t *)screen->pixels, screen->pitch, layout, canvas);
-    SDL_UnlockSurface(screen);
-    SDL_Flip(screen);
+    if (trace) trace_frame();
 }
 
 void sdl_sleep(int ms) {
@@ -108,7 +161,7 @@ int main(int argc, char **argv) {
     std::ungetc('\n', stdin);
     std::ungetc('2', stdin);
     snd_audio_device = snd_sdl_audio_device;
-    snd_set_tick_handler(pt_tick);
+    snd_set_tick_handler(pt_tick, pt_song_clock);
     snd_choose_driver();
     pt_load(song_module, (size_t)(song_module_end - song_module));
 
@@ -136,17 +189,19 @@ int main(int argc, char **argv) {
     std::memset(screen->pixels, 0, (size_t)screen->pitch * (size_t)screen->h);
     catch_stop_signals(); // again, in case opening the screen set SDL's own
     make_grey_palette(screen, 1, 0);
+    choose_clock();
     snd_start(tick_rate);
 
 #ifdef QB_BUSY_GATE
-    const DemoHost host = {sdl_ticks, pt_song_clock, sdl_poll, sdl_present, nullptr};
+    const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, nullptr};
 #else
-    const DemoHost host = {sdl_ticks, pt_song_clock, sdl_poll, sdl_present, sdl_sleep};
+    const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, sdl_sleep};
 #endif
     demo_wait_for_music(host);
     const double start = (double)SDL_GetTicks();
     demo_run(host, start);
 
+    if (trace) std::fclose(trace);
     SDL_Quit();
     if (chdir(launcher_dir) != 0) {
         // no launcher folder: the exec below fails too and the demo simply ends

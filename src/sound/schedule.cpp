@@ -94,6 +94,14 @@ void snd_audio_callback(void *, uint8_t *stream, int len) {
     const int s = snd_samples_per_tick();
     if (s <= 0) return; // not started
     int fill = 0;
+    if (tick_carry > n) {
+        // A buffer shorter than the rest of a tick (SDL's PulseAudio driver halves the 2048
+        // asked for): the tick goes on into the next buffer, and only what fits is written.
+        snd_mix(stream, n, sixteen_bit);
+        tick_carry -= n;
+        stream_position += n;
+        return;
+    }
     if (tick_carry != 0) {
         snd_mix(stream, tick_carry, sixteen_bit);
         fill = tick_carry;

@@ -76,6 +76,9 @@ TEST_F(Heard, StepsAtEveryTickAcrossBuffersAndCarries) {
         {2048, 2048, 2048, 2048, 2048},       // the device's buffers: carries of 102, 204, ...
         {1075, 1075, 1075},                   // every buffer ends on a tick
         {4096, 1500, 2048, 1200, 3000, 2150}, // uneven buffers
+        {1024, 1024, 1024, 1024, 1024,
+         1024},                           // shorter than a tick, as SDL's PulseAudio driver asks
+        {300, 2048, 700, 1075, 10, 1065}, // a tick over several buffers
     };
     for (const auto &sizes : runs) {
         SetUp();

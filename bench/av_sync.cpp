@@ -1,0 +1,225 @@
+// av-sync-offsets: how far the sound of every row change is from the first frame that shows it.
+// The song's row changes come from the demo's own player (every tick at its exact sample of the
+// stream); when each reached the output comes from a recording of the sound server's output
+// (desktop) or from the browser's schedule of the buffers; the frames from the demo's trace.
+//   av-sync-offsets desktop RECORDING.raw RECORDING_TIMES.txt TRACE.txt
+//   av-sync-offsets web BUFFERS.txt TRACE.txt
+// RECORDING_TIMES: "samples-recorded ns" a line (the last of them was at the output then).
+// BUFFERS: "first-stream-sample ns" a line (that sample reached the output then).
+// TRACE: "ns song-clock" a line, one a presented frame. Offsets are sound less picture, in ms:
+// positive when the sound comes after the picture.
+#include "cuts.h"
+#include "demo/virtual_clock.h"
+#include "player/player.h"
+#include "sound/driver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern "C" uint8_t song_module[];
+extern "C" uint8_t song_module_end[];
+
+namespace {
+
+constexpr int rate = 44100;
+constexpr int song_end_clock = 1840;
+constexpr double ns_per_sample = 1e9 / rate;
+constexpr int summary_seconds = 60;
+constexpr size_t match_samples = 32; // enough to place a stretch of the song exactly
+constexpr int match_tolerance = 2;
+constexpr int64_t near_samples = 2 * rate;
+
+struct RowChange {
+    int clock;
+    int64_t first_sample;
+};
+struct Frame {
+    double ns;
+    int clock;
+};
+
+std::vector<RowChange> rows;
+std::vector<int16_t> stream;
+int ticks_run = 0;
+
+void tick_and_note() {
+    pt_tick();
+    const int clock = pt_song_clock();
+    if (rows.empty() || rows.back().clock != clock)
+        rows.push_back({clock, (int64_t)ticks_run * snd_samples_per_tick()});
+    ++ticks_run;
+}
+
+// The whole song as the demo mixes it, and where each row change starts in it.
+void play_song() {
+    offline_sound_choose();
+    snd_set_tick_handler(tick_and_note);
+    pt_load(song_module, (size_t)(song_module_end - song_module));
+    offline_sound_begin();
+    int16_t buffer[offline_buffer_samples];
+    while (rows.empty() || rows.back().clock <= song_end_clock) {
+        offline_audio_buffer(buffer);
+        stream.insert(stream.end(), buffer, buffer + offline_buffer_samples);
+    }
+}
+
+template <class T> std::vector<T> read_pairs(const char *path) {
+    std::vector<T> out;
+    FILE *f = std::fopen(path, "r");
+    if (!f) {
+        std::fprintf(stderr, "av-sync-offsets: cannot read %s\n", path);
+        std::exit(1);
+    }
+    double a, b;
+    while (std::fscanf(f, "%lf %lf", &a, &b) == 2) out.push_back({a, b});
+    std::fclose(f);
+    return out;
+}
+struct Pair {
+    double a, b;
+};
+
+// Desktop: where each stretch of the stream is in the recording, and when that was at the output.
+struct Recording {
+    std::vector<int16_t> samples;
+    double first_ns = 0; // time of recorded sample 0
+    int64_t shift = 0;   // recording index less stream index, as last found
+
+    bool load(const char *raw, const char *times) {
+        FILE *f = std::fopen(raw, "rb");
+        if (!f) return false;
+        int16_t chunk[4096];
+        size_t n;
+        while ((n = std::fread(chunk, 2, 4096, f)) > 0)
+            samples.insert(samples.end(), chunk, chunk + n);
+        std::fclose(f);
+        // the reads' times, each less its samples: the median is the recording's start
+        std::vector<double> starts;
+        for (const Pair &p : read_pairs<Pair>(times))
+            starts.push_back(p.b - (p.a - 1) * ns_per_sample);
+        if (starts.empty()) return false;
+        std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
+        first_ns = starts[starts.size() / 2];
+        return true;
+    }
+    // A server that mixes a stereo stream down to the mono sink may round a sample either way.
+    bool matches(int64_t at_stream, int64_t at_recording) const {
+        if (at_recording < 0 || at_recording + (int64_t)match_samples > (int64_t)samples.size())
+            return false;
+        for (size_t k = 0; k < match_samples; ++k)
+            if (std::abs(stream[(size_t)at_stream + k] - samples[(size_t)at_recording + k]) >
+                match_tolerance)
+                return false;
+        return true;
+    }
+    // Nearest the last shift first, then anywhere.
+    bool place(int64_t at_stream) {
+        for (int64_t d = 0; d <= near_samples; ++d)
+            for (const int64_t r : {at_stream + shift + d, at_stream + shift - d})
+                if (matches(at_stream, r)) return shift = r - at_stream, true;
+        for (int64_t r = 0; r + (int64_t)match_samples <= (int64_t)samples.size(); ++r)
+            if (matches(at_stream, r)) return shift = r - at_stream, true;
+        return false;
+    }
+    // The time stream sample s was at the output, or NaN when it is not in the recording. A
+    // stretch of silence is placed by the nearest stretch of sound after it.
+    double output_ns(int64_t s) {
+        int64_t probe = s;
+        while (probe + (int64_t)match_samples <= (int64_t)stream.size()) {
+            const auto from = stream.begin() + probe;
+            if (std::any_of(from, from + match_samples, [&](int16_t v) { return v != *from; }))
+                break;
+            probe += (int64_t)match_samples;
+        }
+        if (probe + (int64_t)match_samples > (int64_t)stream.size()) return NAN;
+        if (!place(probe)) return NAN;
+        return first_ns + (double)(s + shift) * ns_per_sample;
+    }
+};
+
+// Browser: the buffers in the order scheduled; a sample is heard at its buffer's time plus its
+// place in it.
+struct Schedule {
+    std::vector<Pair> buffers; // first stream sample, ns
+    double output_ns(int64_t s) const {
+        const Pair *at = nullptr;
+        for (const Pair &b : buffers)
+            if (b.a <= (double)s) at = &b;
+        return at ? at->b + ((double)s - at->a) * ns_per_sample : NAN;
+    }
+};
+
+struct Stats {
+    int n = 0;
+    double sum = 0, lo = INFINITY, hi = -INFINITY;
+    void add(double v) { ++n, sum += v, lo = std::min(lo, v), hi = std::max(hi, v); }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const bool desktop = argc == 5 && !std::strcmp(argv[1], "desktop");
+    const bool web = argc == 4 && !std::strcmp(argv[1], "web");
+    if (!desktop && !web) {
+        std::fprintf(stderr, "usage: av-sync-offsets desktop RECORDING.raw TIMES.txt TRACE.txt\n"
+                             "       av-sync-offsets web BUFFERS.txt TRACE.txt\n");
+        return 2;
+    }
+    play_song();
+    Recording recording;
+    Schedule schedule;
+    if (desktop && !recording.load(argv[2], argv[3])) {
+        std::fprintf(stderr, "av-sync-offsets: cannot read the recording\n");
+        return 1;
+    }
+    if (web) schedule.buffers = read_pairs<Pair>(argv[2]);
+    std::vector<Frame> frames;
+    for (const Pair &p : read_pairs<Pair>(argv[argc - 1])) frames.push_back({p.a, (int)p.b});
+
+    Stats minute, all;
+    std::vector<std::pair<int, double>> at_cuts;
+    size_t cursor = 0;
+    // from the first change of row on: the song's start is the frame loop's start
+    for (size_t i = 1; i < rows.size() && rows[i].clock <= song_end_clock; ++i) {
+        // the first frame from here on that shows the row, unless one shows the next row first
+        const int next = i + 1 < rows.size() ? rows[i + 1].clock : INT32_MIN;
+        size_t j = cursor;
+        while (j < frames.size() && frames[j].clock != rows[i].clock && frames[j].clock != next)
+            ++j;
+        if (j == frames.size() || frames[j].clock != rows[i].clock) continue;
+        cursor = j;
+        const double heard = desktop ? recording.output_ns(rows[i].first_sample)
+                                     : schedule.output_ns(rows[i].first_sample);
+        if (std::isnan(heard)) continue;
+        const double offset = (heard - frames[j].ns) / 1e6;
+        if (std::getenv("AV_SYNC_ROWS"))
+            std::fprintf(stderr, "row %d at sample %lld: %+.1f ms\n", rows[i].clock,
+                         (long long)rows[i].first_sample, offset);
+        all.add(offset);
+        if (rows[i].first_sample < (int64_t)summary_seconds * rate) minute.add(offset);
+        if (std::find(major_cuts, major_cuts + major_cut_count, rows[i].clock) !=
+            major_cuts + major_cut_count)
+            at_cuts.push_back({rows[i].clock, offset});
+    }
+    std::printf("cut");
+    for (const auto &c : at_cuts) std::printf(" %d", c.first);
+    std::printf("\noffset_ms");
+    for (const auto &c : at_cuts) std::printf(" %+.1f", c.second);
+    std::printf("\n");
+    const auto line = [](const char *what, const Stats &s) {
+        if (s.n == 0) {
+            std::printf("%s: no rows\n", what);
+            return;
+        }
+        std::printf("%s: %d rows, mean %+.1f ms, from %+.1f to %+.1f ms\n", what, s.n, s.sum / s.n,
+                    s.lo, s.hi);
+    };
+    line("first 60 s", minute);
+    line("whole run", all);
+    return at_cuts.empty() ? 1 : 0;
+}

@@ -1,0 +1,19 @@
+// Picture and sound together on a desktop: which song clock the pictures follow, and how long
+// after the device asks for sound it is heard.
+#pragma once
+
+// A frame stays on screen for 40 ms: it shows the song as heard in the middle of that time.
+constexpr int sync_frame_lead_ms = 20;
+// What a sound server adds to the device buffer before the sound is heard (bench/README.md).
+constexpr int sync_server_allowance_ms = 0;
+constexpr int sync_offset_limit_ms = 500;
+
+// QUELLBRAND_SYNC: "heard" follows the song as heard; unset or "mixed" as it is mixed, as the demo
+// always did. Anything else is invalid (*invalid set) and counts as unset.
+bool demo_sync_heard(const char *value, bool *invalid);
+// QUELLBRAND_AV_OFFSET_MS: a correction for a device, -500..500 ms, positive when the sound comes
+// out later than the demo expects. Unset gives 0; anything else is invalid and gives 0.
+int demo_sync_offset_ms(const char *value, bool *invalid);
+// Samples from a device request until its first sample is heard, less the frame's lead: a device
+// buffer, the server's allowance and the correction.
+int demo_heard_latency(int rate, int device_samples, int offset_ms);
