@@ -88,7 +88,8 @@ struct Pair {
 struct Recording {
     std::vector<int16_t> samples;
     double first_ns = 0; // time of recorded sample 0
-    int64_t shift = 0;   // recording index less stream index, as last found
+    double ns_per_recorded = ns_per_sample;
+    int64_t shift = 0; // recording index less stream index, as last found
 
     bool load(const char *raw, const char *times) {
         FILE *f = std::fopen(raw, "rb");
@@ -98,13 +99,17 @@ struct Recording {
         while ((n = std::fread(chunk, 2, 4096, f)) > 0)
             samples.insert(samples.end(), chunk, chunk + n);
         std::fclose(f);
-        // the reads' times, each less its samples: the median is the recording's start
-        std::vector<double> starts;
-        for (const Pair &p : read_pairs<Pair>(times))
-            starts.push_back(p.b - (p.a - 1) * ns_per_sample);
-        if (starts.empty()) return false;
-        std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
-        first_ns = starts[starts.size() / 2];
+        // the reads' times against the samples read: the sink's own clock may run a little
+        // apart from the monotonic one, so the rate is fitted too
+        const std::vector<Pair> reads = read_pairs<Pair>(times);
+        if (reads.size() < 2) return false;
+        double m = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (const Pair &p : reads) {
+            const double x = p.a - 1, y = p.b - reads[0].b;
+            m += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+        }
+        ns_per_recorded = (m * sxy - sx * sy) / (m * sxx - sx * sx);
+        first_ns = reads[0].b + (sy - ns_per_recorded * sx) / m;
         return true;
     }
     // A server that mixes a stereo stream down to the mono sink may round a sample either way.
@@ -138,7 +143,7 @@ struct Recording {
         }
         if (probe + (int64_t)match_samples > (int64_t)stream.size()) return NAN;
         if (!place(probe)) return NAN;
-        return first_ns + (double)(s + shift) * ns_per_sample;
+        return first_ns + (double)(s + shift) * ns_per_recorded;
     }
 };
 
@@ -219,6 +224,9 @@ int main(int argc, char **argv) {
         std::printf("%s: %d rows, mean %+.1f ms, from %+.1f to %+.1f ms\n", what, s.n, s.sum / s.n,
                     s.lo, s.hi);
     };
+    if (desktop)
+        std::printf("sink clock: %.1f ppm from the monotonic clock\n",
+                    (recording.ns_per_recorded / ns_per_sample - 1) * 1e6);
     line("first 60 s", minute);
     line("whole run", all);
     return at_cuts.empty() ? 1 : 0;

@@ -45,5 +45,8 @@ black-and-white animation clips through a chain of picture effects: warped
 texture, sprites, blur, video feedback, block glow, old-film damage and a
 film strip. A galloping horse and a runner on a film strip, a spring, steam,
 fire, a crystal and a turning ring, shown at 320x240 and scaled by whole
-pixels to the screen.")
+pixels to the screen.
+.
+Photosensitivity warning: the demo contains flashing lights and fast-moving
+high-contrast patterns that may affect people with photosensitive epilepsy.")
 include(CPack)

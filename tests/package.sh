@@ -19,8 +19,8 @@ for f in /usr/games/quellbrand /usr/share/applications/quellbrand.desktop \
     /usr/share/man/man6/quellbrand.6.gz; do
     [ -e "$f" ] || { echo "$f is not installed"; exit 1; }
 done
-grep -qx 'Exec=env QUELLBRAND_SCALE=auto /usr/games/quellbrand' /usr/share/applications/quellbrand.desktop ||
-    { echo "the menu entry does not start the demo full screen, scaled"; exit 1; }
+grep -qx 'Exec=env QUELLBRAND_SCALE=auto QUELLBRAND_SYNC=heard /usr/games/quellbrand' /usr/share/applications/quellbrand.desktop ||
+    { echo "the menu entry does not start the demo full screen, scaled, heard-synced"; exit 1; }
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy /usr/games/quellbrand </dev/null >/dev/null 2>"$work/err" &
 demo=$!
 sleep 3

@@ -3,6 +3,7 @@
 // SDL device is opened.
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "flashes.h"
 #include "fx/fx.h"
 #include "offline.h"
 #include "player/player.h"
@@ -23,7 +24,7 @@ extern "C" uint8_t song_module_end[];
 namespace {
 
 struct Options {
-    std::string wav, frames_dir, video, golden, at_dir;
+    std::string wav, frames_dir, video, golden, at_dir, flashes;
     std::vector<int> at;
     int scale = 1;
 } opt;
@@ -135,6 +136,7 @@ void present(const uint8_t *canvas) {
                       screen_width, screen_height, 1);
         ++next_at;
     }
+    if (!opt.flashes.empty()) flash_frame(canvas, t * demo_ms_per_unit);
     if (video_pipe) {
         const std::vector<uint8_t> big =
             rgb_scale(screen_rgb().data(), screen_width, screen_height, opt.scale);
@@ -143,6 +145,33 @@ void present(const uint8_t *canvas) {
     if (frame_number % 250 == 0 && (opt.frames_dir.size() || video_pipe || opt.wav.size()))
         std::fprintf(stderr, "\rframe %d, song clock %d", frame_number, clock);
     ++frame_number;
+}
+
+// ---- flashes: every Canvas as the screen shows it, through the grey palette ----
+
+double level_luminance[256], level_red[256];
+
+void start_flashes() {
+    for (int v = 0; v < 256; ++v) {
+        const uint32_t c = present_rgb888(grey_palette[v]);
+        const uint8_t r = (uint8_t)(c >> 16), g = (uint8_t)(c >> 8), b = (uint8_t)c;
+        level_luminance[v] = flash_relative_luminance(r, g, b);
+        level_red[v] = flash_saturated_red(r, g, b);
+    }
+    flash_begin(canvas_width, canvas_height, level_luminance, level_red);
+}
+
+bool write_flashes() {
+    const FlashReport r = flash_report();
+    FILE *f = std::fopen(opt.flashes.c_str(), "w");
+    if (!f) return false;
+    std::fprintf(f, "frames %d\n", r.frames);
+    std::fprintf(f, "most general flashes in one second: %.1f\n", r.most_per_second);
+    std::fprintf(f, "most red flashes in one second: %.1f\n", r.most_red_per_second);
+    std::fprintf(f, "seconds with more than %.0f:", flash_limit_per_second);
+    for (int s : r.seconds_over) std::fprintf(f, " %d", s);
+    std::fprintf(f, "\n");
+    return std::fclose(f) == 0;
 }
 
 std::vector<int> parse_clocks(const char *list) {
@@ -164,7 +193,8 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: quellbrand-capture [--wav FILE] [--frames DIR] [--at CLOCK[,CLOCK...] --out DIR]\n"
-        "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n");
+        "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n"
+        "                          [--flashes REPORT.txt]\n");
     return 2;
 }
 
@@ -186,6 +216,8 @@ int main(int argc, char **argv) {
             opt.at = parse_clocks(argv[++i]);
         else if (a == "--out" && has)
             opt.at_dir = argv[++i];
+        else if (a == "--flashes" && has)
+            opt.flashes = argv[++i];
         else if (a == "--scale" && has)
             opt.scale = std::max(1, std::atoi(argv[++i]));
         else
@@ -235,6 +267,7 @@ int main(int argc, char **argv) {
     offline_sound_choose();
     pt_load(song_module, (size_t)(song_module_end - song_module));
     make_grey_palette_565(1, 0);
+    if (!opt.flashes.empty()) start_flashes();
     offline_clock_reset(take_buffer);
     start_ms = offline_clock_start_demo(demo_first_tick_clock);
     start_video_audio(start_ms);
@@ -254,6 +287,7 @@ int main(int argc, char **argv) {
         std::remove(wav.c_str());
         if (r != 0) return 1;
     }
+    if (!opt.flashes.empty() && !write_flashes()) return 1;
     if (!opt.golden.empty()) {
         FILE *g = std::fopen(opt.golden.c_str(), "w");
         if (!g) return 1;

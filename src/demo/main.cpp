@@ -92,7 +92,10 @@ void choose_clock() {
                      sync_offset_limit_ms, sync_offset_limit_ms, value);
     // without sound nothing is heard: the silent driver's ticks are the song
     if (heard && snd_sound_mode != snd_mode_silent) {
-        heard_latency = demo_heard_latency(snd_output_rate, snd_device_samples, offset);
+        char driver[32] = "";
+        SDL_AudioDriverName(driver, sizeof driver);
+        heard_latency = demo_heard_latency(snd_output_rate, snd_device_samples,
+                                           demo_server_allowance_ms(driver), offset);
         clock_source = heard_song_clock;
     }
     const char *path = std::getenv("QUELLBRAND_TRACE");

@@ -4,9 +4,12 @@
 
 // A frame stays on screen for 40 ms: it shows the song as heard in the middle of that time.
 constexpr int sync_frame_lead_ms = 20;
-// What a sound server adds to the device buffer before the sound is heard (bench/README.md).
-constexpr int sync_server_allowance_ms = 0;
 constexpr int sync_offset_limit_ms = 500;
+
+// What the sound path behind SDL's audio driver adds to, or takes from, the one device buffer a
+// request waits before it is heard, by the driver's name; measured (bench/README.md), and 0 for a
+// driver not measured.
+int demo_server_allowance_ms(const char *audio_driver);
 
 // QUELLBRAND_SYNC: "heard" follows the song as heard; unset or "mixed" as it is mixed, as the demo
 // always did. Anything else is invalid (*invalid set) and counts as unset.
@@ -16,4 +19,4 @@ bool demo_sync_heard(const char *value, bool *invalid);
 int demo_sync_offset_ms(const char *value, bool *invalid);
 // Samples from a device request until its first sample is heard, less the frame's lead: a device
 // buffer, the server's allowance and the correction.
-int demo_heard_latency(int rate, int device_samples, int offset_ms);
+int demo_heard_latency(int rate, int device_samples, int allowance_ms, int offset_ms);

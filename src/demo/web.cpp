@@ -2,10 +2,12 @@
 // and exact renders on the capture's virtual clock for the page's tests.
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "demo/sync.h"
 #include "demo/virtual_clock.h"
 #include "fx/fx.h"
 #include "player/player.h"
 #include "sound/driver.h"
+#include "sound/heard.h"
 #include "sound/mixer.h"
 
 #include <SDL.h>
@@ -27,6 +29,38 @@ EM_JS(int, page_audio_running, (),
       { return SDL.audioContext && SDL.audioContext.state == 'running' ? 1 : 0; });
 // Seconds of the audio context's timeline filled with the demo's samples so far.
 EM_JS(double, page_audio_queued_until, (), { return SDL.audio ? SDL.audio.nextPlayTime : 0; });
+// The audio context's time of the sound leaving for the speakers now: its output timestamp moved
+// on to this moment, or where there is none, its time less the output latency.
+EM_JS(double, page_output_time, (), {
+    const c = SDL.audioContext;
+    if (!c) return 0;
+    if (c.getOutputTimestamp) {
+        const t = c.getOutputTimestamp();
+        if (t.performanceTime > 0)
+            return t.contextTime + (performance.now() - t.performanceTime) / 1000;
+    }
+    return c.currentTime - (c.outputLatency || c.baseLatency || 0);
+});
+// Every buffer SDL schedules is told to web_buffer_scheduled with its start on the context's
+// timeline; a buffer that starts later than the last one ended leaves a gap in the sound.
+EM_JS(void, page_watch_audio, (), {
+    const audio = SDL.audio;
+    const push = audio.pushAudio;
+    audio.pushAudio = function(ptr, size) {
+        const before = audio.nextPlayTime;
+        push(ptr, size);
+        if (audio.nextPlayTime == = before) return;
+        const start = audio.nextPlayTime - audio.bufferDurationSecs;
+        if (before != = 0 && start > before + 1e-6) ++Module.qbAudioGaps;
+        const first = Module._web_buffer_scheduled(start);
+        if (Module.qbTrace) Module.qbTrace.buffers.push([ first, start ]);
+    };
+});
+// With ?trace: each presented frame's song clock and its time on the context's output timeline.
+EM_JS(int, page_tracing, (), { return Module.qbTrace ? 1 : 0; });
+EM_JS(void, page_trace_frame, (double at, int clock), {
+    Module.qbTrace.frames.push([ at, clock ]);
+});
 
 namespace {
 
@@ -85,7 +119,46 @@ void offline_present(const uint8_t *canvas) {
     render_shown = true;
 }
 
-const DemoHost live_host = {sdl_ticks, pt_song_clock, queued_key, show, nullptr};
+// The buffers scheduled last: their first sample of the stream and their start on the context's
+// timeline. A few more than the queue holds.
+struct ScheduledBuffer {
+    int64_t first_sample;
+    double start;
+};
+constexpr int scheduled_kept = 16;
+ScheduledBuffer scheduled[scheduled_kept];
+int scheduled_count = 0;
+
+// The song as heard: the sample leaving for the speakers half a frame from now, by the schedule.
+bool heard_sync = true;
+int64_t heard_last = INT64_MIN;
+int heard_song_clock() {
+    const double at = page_output_time() + sync_frame_lead_ms / 1000.0;
+    int64_t p = -1;
+    for (int back = 1; back <= scheduled_count && back <= scheduled_kept; ++back) {
+        const ScheduledBuffer &b = scheduled[(scheduled_count - back) % scheduled_kept];
+        if (b.start > at) continue;
+        // in a gap after a buffer, the end of that buffer is what was heard last
+        const int64_t into = (int64_t)((at - b.start) * snd_output_rate);
+        p = b.first_sample + (into < snd_device_samples ? into : snd_device_samples);
+        break;
+    }
+    if (p < heard_last) p = heard_last;
+    heard_last = p;
+    return snd_heard_clock(p);
+}
+
+int frame_clock = 0;
+int live_song_clock() {
+    return frame_clock = heard_sync ? heard_song_clock() : pt_song_clock();
+}
+
+void show_live(const uint8_t *canvas) {
+    show(canvas);
+    if (page_tracing()) page_trace_frame(page_output_time(), frame_clock);
+}
+
+const DemoHost live_host = {sdl_ticks, live_song_clock, queued_key, show_live, nullptr};
 const DemoHost offline_host = {offline_clock_ticks, pt_song_clock, no_events, offline_present,
                                nullptr};
 
@@ -153,14 +226,18 @@ void frame() {
 
 extern "C" {
 
-// The click: sound and pictures start together, in the desktop's order.
-EMSCRIPTEN_KEEPALIVE void web_start() {
+// The click: sound and pictures start together, in the desktop's order. heard: the pictures follow
+// the song as heard (otherwise as mixed).
+EMSCRIPTEN_KEEPALIVE void web_start(int heard) {
     reset_all();
+    heard_sync = heard != 0;
+    heard_last = INT64_MIN;
+    scheduled_count = 0;
     const SndAudioDevice browser_audio = {reopen_audio, snd_sdl_audio_device.pause,
                                           snd_sdl_audio_device.start_timer,
                                           snd_sdl_audio_device.now_ms};
     snd_audio_device = browser_audio;
-    snd_set_tick_handler(pt_tick);
+    snd_set_tick_handler(pt_tick, pt_song_clock);
     char answer[] = "2\n";
     char said[8];
     FILE *in = fmemopen(answer, sizeof answer - 1, "r");
@@ -168,13 +245,18 @@ EMSCRIPTEN_KEEPALIVE void web_start() {
     snd_choose_driver_from(in, out);
     std::fclose(in);
     std::fclose(out);
+    page_watch_audio();
     load_song();
     snd_start(tick_rate);
     phase = Phase::waiting_for_music;
 }
 
-EMSCRIPTEN_KEEPALIVE void web_play_again() {
-    web_start();
+// SDL has just scheduled the buffer the last callback mixed to start at this time.
+EMSCRIPTEN_KEEPALIVE double web_buffer_scheduled(double start) {
+    const int64_t first = snd_stream_position() - snd_device_samples;
+    scheduled[scheduled_count % scheduled_kept] = {first, start};
+    ++scheduled_count;
+    return (double)first;
 }
 
 // A key as SDL 1.2 numbers it; kept until the next frame reads its events.

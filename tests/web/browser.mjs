@@ -3,69 +3,18 @@
 //   node browser.mjs SITE live                     click, play, check sound and picture, Escape
 //   node browser.mjs SITE whole                    click and play the whole demo to its closing card
 //   node browser.mjs SITE weight                   bytes the page loads, gzipped as a server sends them
+//   node browser.mjs SITE pixels OUTDIR CLOCK      ?at=CLOCK&fit at device scale factors 1, 2, 2.625:
+//                                                  the picture's scale and place in device pixels,
+//                                                  and OUTDIR/dsf-F.png, the page in device pixels
+//   node browser.mjs SITE phone                    a phone, both ways up: the picture fits; a touch
+//                                                  starts sound and picture
 // The site is served by this script on a free loopback port, gzipped where the browser asks.
-import { chromium } from 'playwright-core';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
-import zlib from 'node:zlib';
+import { devices, fail, launch, openPage, openTitle, patienceMs, serve } from './page.mjs';
 
 const [site, mode, ...rest] = process.argv.slice(2);
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-// Generous bounds for a machine under load: the page normally needs well under a second.
-const patienceMs = 60000;
 const sent = new Map(); // path -> bytes on the wire
-
-function serve() {
-  const server = http.createServer((req, res) => {
-    const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-    const file = path.join(path.resolve(site), name === '/' ? 'index.html' : name);
-    if (!file.startsWith(path.resolve(site)) || !fs.existsSync(file)) {
-      res.writeHead(404);
-      res.end();
-      return;
-    }
-    let body = fs.readFileSync(file);
-    const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' };
-    if (/\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
-      body = zlib.gzipSync(body, { level: 9 });
-      headers['Content-Encoding'] = 'gzip';
-    }
-    sent.set(name, body.length);
-    res.writeHead(200, headers);
-    res.end(body);
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-function launch() {
-  return chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--force-color-profile=srgb', '--autoplay-policy=no-user-gesture-required'],
-  });
-}
-
-function fail(message) {
-  console.error('FAIL: ' + message);
-  process.exitCode = 1;
-}
-
-async function openPage(browser, url, errors) {
-  const page = await browser.newPage({ viewport: { width: 1280, height: 960 }, deviceScaleFactor: 1 });
-  page.on('console', m => { if (m.type() === 'error') errors.push(m.text()); });
-  page.on('pageerror', e => errors.push(String(e)));
-  await page.goto(url);
-  return page;
-}
-
-// The page as a viewer first sees it: loaded, on its title card.
-async function openTitle(base, browser, errors) {
-  const page = await openPage(browser, `${base}/`, errors);
-  await page.waitForFunction(() => window.quellbrand.state === 'title', null, { timeout: patienceMs });
-  return page;
-}
 
 async function exact(base, browser) {
   const [out, ...clocks] = rest;
@@ -75,12 +24,23 @@ async function exact(base, browser) {
     const page = await openPage(browser, `${base}/?at=${clock}`, errors);
     await page.waitForFunction(() => document.title === 'ready', null, { timeout: patienceMs });
     const file = path.join(out, `at-${String(clock).padStart(4, '0')}.png`);
-    await page.locator('#screen').screenshot({ path: file });
+    await page.screenshot({ path: file, clip: { x: 0, y: 0, width: 320, height: 240 } });
     const shown = await page.evaluate(() => window.quellbrand.renderedClock);
     console.log(`at ${clock}: frame at song clock ${shown} -> ${file}`);
     if (errors.length) fail(`console errors at ${clock}: ${errors.join(' | ')}`);
     await page.close();
   }
+}
+
+// Canvas pixels brighter than near black.
+function litPixels(page) {
+  return page.evaluate(() => {
+    const c = document.getElementById('screen');
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let n = 0;
+    for (let i = 0; i < d.length; i += 4) if (d[i] > 16) ++n;
+    return n;
+  });
 }
 
 async function live(base, browser) {
@@ -115,13 +75,7 @@ async function live(base, browser) {
   const after = await metric();
   const busy = (after.TaskDuration - before.TaskDuration) / (after.Timestamp - before.Timestamp);
   console.log(`page main thread busy ${(busy * 100).toFixed(1)} % while playing`);
-  const lit = await page.evaluate(() => {
-    const c = document.getElementById('screen');
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-    let n = 0;
-    for (let i = 0; i < d.length; i += 4) if (d[i] > 16) ++n;
-    return n;
-  });
+  const lit = await litPixels(page);
   console.log(`lit pixels on the canvas: ${lit}`);
   if (lit < 1000) fail('the canvas is black');
   const state = await page.evaluate(() => window.quellbrand.state);
@@ -189,6 +143,78 @@ async function whole(base, browser) {
   await page.close();
 }
 
+// The largest whole number of device pixels a picture pixel can take in this viewport.
+function largestScale(viewport, ratio) {
+  return Math.max(1, Math.floor(Math.min(Math.round(viewport.width * ratio) / 320,
+    Math.round(viewport.height * ratio) / 240)));
+}
+
+// The canvas in device pixels, and where the picture is on it.
+async function placeOnDevice(page) {
+  return page.evaluate(() => {
+    const c = document.getElementById('screen');
+    const r = c.getBoundingClientRect();
+    const d = window.devicePixelRatio;
+    const q = window.quellbrand;
+    return { width: r.width * d, height: r.height * d, across: c.width, down: c.height,
+      scale: q.scale, left: q.left, top: q.top, ratio: d };
+  });
+}
+
+function checkPlace(place, viewport, what) {
+  const expected = largestScale(viewport, place.ratio);
+  if (place.scale !== expected) fail(`${what}: scale ${place.scale}, ${expected} fits`);
+  // a bitmap pixel a device pixel (an emulated phone's page may end inside one)
+  if (Math.abs(place.width - place.across) > 0.5 || Math.abs(place.height - place.down) > 0.5)
+    fail(`${what}: a ${place.across}x${place.down} canvas on ${place.width}x${place.height} device pixels`);
+  if (place.left < 0 || place.top < 0 || place.left + 320 * place.scale > place.across ||
+      place.top + 240 * place.scale > place.down)
+    fail(`${what}: the picture does not fit the page`);
+}
+
+async function pixels(base, browser) {
+  const [out, clock] = rest;
+  fs.mkdirSync(out, { recursive: true });
+  // whole device pixels at every factor tried
+  const viewport = { width: 1000, height: 704 };
+  for (const ratio of [1, 2, 2.625]) {
+    const errors = [];
+    const page = await openPage(browser, `${base}/?at=${clock}&fit`, errors,
+      { viewport, deviceScaleFactor: ratio });
+    await page.waitForFunction(() => document.title === 'ready', null, { timeout: patienceMs });
+    const place = await placeOnDevice(page);
+    checkPlace(place, viewport, `device scale factor ${ratio}`);
+    const file = path.join(out, `dsf-${ratio}.png`);
+    await page.screenshot({ path: file, scale: 'device' });
+    // for the caller's comparison with the native frame scaled by whole pixels
+    console.log(`place ${ratio} ${place.scale} ${place.left} ${place.top} ${file}`);
+    if (errors.length) fail(`console errors at ${ratio}: ${errors.join(' | ')}`);
+    await page.close();
+  }
+}
+
+async function phone(base, browser) {
+  for (const name of ['Pixel 7', 'Pixel 7 landscape']) {
+    const errors = [];
+    const device = devices[name];
+    const page = await openTitle(base, browser, errors, '', device);
+    checkPlace(await placeOnDevice(page), device.viewport, name);
+    if (name.endsWith('landscape')) {
+      await page.locator('#title').tap();
+      await page.waitForFunction(() => {
+        const q = window.quellbrand;
+        return q.state === 'playing' && q.songClock() > 2 && q.audioRunning() &&
+          q.audioQueuedUntil() > 0 && q.firstPictureMs !== null;
+      }, null, { timeout: patienceMs, polling: 50 });
+      const lit = await litPixels(page);
+      if (lit < 1000) fail(`${name}: the canvas is black after the touch`);
+      console.log(`${name}: a touch started sound and picture (${lit} lit pixels)`);
+    }
+    if (errors.length) fail(`${name}: console errors: ${errors.join(' | ')}`);
+    await page.close();
+  }
+}
+
 async function weight(base, browser) {
   const errors = [];
   const page = await openTitle(base, browser, errors);
@@ -203,7 +229,7 @@ async function weight(base, browser) {
   await page.close();
 }
 
-const server = await serve();
+const server = await serve(site, sent);
 const base = `http://127.0.0.1:${server.address().port}`;
 const browser = await launch();
 try {
@@ -211,6 +237,8 @@ try {
   else if (mode === 'live') await live(base, browser);
   else if (mode === 'whole') await whole(base, browser);
   else if (mode === 'weight') await weight(base, browser);
+  else if (mode === 'pixels') await pixels(base, browser);
+  else if (mode === 'phone') await phone(base, browser);
   else fail(`unknown mode ${mode}`);
 } catch (e) {
   fail(String(e));

@@ -30,6 +30,24 @@ for c in $clocks; do
 done
 check $rc "frames at song clocks $clocks in chromium equal the native capture's"
 
+# at device scale factors 1, 2 and 2.625 every picture pixel is a square of whole device pixels: the
+# page in device pixels is the native frame scaled by whole pixels, black around it
+node "$here/browser.mjs" "$web/site" pixels "$work/pixels" 816 >"$work/pixels.txt"
+rc=$?
+while read -r _ ratio scale left top file; do
+    convert "$work/native/at-0816.png" -sample $((scale * 100))% "$work/scaled.png"
+    convert "$file" -crop $((320 * scale))x$((240 * scale))+$left+$top +repage "$work/picture.png"
+    differ=$(compare -metric AE "$work/scaled.png" "$work/picture.png" null: 2>&1) || rc=1
+    around=$(convert "$file" -fill black -draw "rectangle $left,$top $((left + 320 * scale - 1)),$((top + 240 * scale - 1))" \
+        -format '%[fx:maxima]' info:)
+    echo "device scale factor $ratio: $scale device pixels a picture pixel at $left,$top; $differ pixels differ, brightest around $around"
+    [ "$differ" = 0 ] && [ "$around" = 0 ] || rc=1
+done <"$work/pixels.txt"
+[ -s "$work/pixels.txt" ] || rc=1
+check $rc "whole device pixels at device scale factors 1, 2 and 2.625"
+node "$here/browser.mjs" "$web/site" phone
+check $? "a phone both ways up: the picture fits, a touch starts it"
+
 node "$here/browser.mjs" "$web/site" weight
 check $? "page weight"
 node "$here/browser.mjs" "$web/site" live
