@@ -30,6 +30,10 @@ constexpr int tick_rate = 41;
 const char *const launcher_dir = "/usr/gp2x";
 const char *const launcher = "/usr/gp2x/gp2xmenu";
 const char *const caption = "Quellbrand by Tessaline & Vek";
+// SDL 1.2's video drivers that draw on a screen, as it tries them on Linux.
+const char *const graphical_drivers[] = {"x11", "dga", "fbcon", "directfb", "svgalib", "ggi"};
+// sdl12-compat calls itself 1.2.50 and later.
+constexpr int sdl12_compat_first_patch = 50;
 
 SDL_Surface *screen = nullptr;
 ScreenLayout layout = {screen_width, screen_height, 1, 0, 0};
@@ -151,6 +155,22 @@ void choose_layout(uint32_t flags) {
     scaled = true;
 }
 
+// SDL's video, but without a graphical display SDL 1.2 would go on to its text-mode drivers, which
+// take over the terminal (alternate screen, cursor, title) before the demo could turn them down:
+// unless a driver is asked for by name, SDL 1.2 tries only the graphical ones, in its own order.
+// SDL 1.2 on SDL 2 has no text-mode driver.
+bool init_video() {
+    const bool on_sdl2 = SDL_Linked_Version()->patch >= sdl12_compat_first_patch;
+    if (std::getenv("SDL_VIDEODRIVER") || on_sdl2) return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    for (const char *name : graphical_drivers) {
+        setenv("SDL_VIDEODRIVER", name, 1);
+        const bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        unsetenv("SDL_VIDEODRIVER");
+        if (ok) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -158,7 +178,8 @@ int main(int argc, char **argv) {
     fx_build_blend_tables();
     fx_build_division_table();
     fx_build_warp_map();
-    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO);
+    const bool video = init_video();
     catch_stop_signals();
 
     std::ungetc('\n', stdin);
@@ -175,7 +196,7 @@ int main(int argc, char **argv) {
     SDL_VideoDriverName(driver, sizeof driver);
     const char *asked = std::getenv("SDL_VIDEODRIVER");
     const bool shows_nothing =
-        !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib") ||
+        !video || !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib") ||
         (!std::strcmp(driver, "offscreen") && !(asked && !std::strcmp(asked, driver)));
     if (!shows_nothing) choose_layout(flags);
     screen =

@@ -49,9 +49,9 @@ EM_JS(void, page_watch_audio, (), {
     audio.pushAudio = function(ptr, size) {
         const before = audio.nextPlayTime;
         push(ptr, size);
-        if (audio.nextPlayTime == = before) return;
+        if (audio.nextPlayTime == before) return;
         const start = audio.nextPlayTime - audio.bufferDurationSecs;
-        if (before != = 0 && start > before + 1e-6) ++Module.qbAudioGaps;
+        if (before != 0 && start > before + 1e-6) ++Module.qbAudioGaps;
         const first = Module._web_buffer_scheduled(start);
         if (Module.qbTrace) Module.qbTrace.buffers.push([ first, start ]);
     };
