@@ -1,11 +1,18 @@
-# The Debian package: the demo in /usr/games, a menu entry, icons drawn from the demo's own art,
-# the manual page, and what Debian asks of every package (copyright, changelog).
+# What is installed (cmake --install, honouring DESTDIR) and the Debian package made of it: the
+# demo and its menu wrapper in games/, a menu entry, icons drawn from the demo's own art, the
+# AppStream metainfo, the manual page, and what Debian asks of every package (copyright,
+# changelog).
+include(GNUInstallDirs)
+set(QB_INSTALL_GAMESDIR games CACHE STRING "where the demo goes under the prefix (Debian: games)")
 set(QB_PACKAGE_DIR ${PROJECT_SOURCE_DIR}/cmake/package)
 set(QB_PACKAGE_OUT ${CMAKE_BINARY_DIR}/package)
 
-install(TARGETS quellbrand RUNTIME DESTINATION games)
-install(FILES ${QB_PACKAGE_DIR}/quellbrand.desktop DESTINATION share/applications)
-install(FILES ${QB_PACKAGE_DIR}/copyright DESTINATION share/doc/quellbrand)
+install(TARGETS quellbrand RUNTIME DESTINATION ${QB_INSTALL_GAMESDIR})
+install(PROGRAMS ${QB_PACKAGE_DIR}/quellbrand-desktop DESTINATION ${QB_INSTALL_GAMESDIR})
+install(FILES ${QB_PACKAGE_DIR}/quellbrand.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${QB_PACKAGE_DIR}/net.quellbrand.demo.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${QB_PACKAGE_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(QB_PACKAGE_FILES)
 foreach(size 48 256)
@@ -14,18 +21,19 @@ foreach(size 48 256)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QB_PACKAGE_OUT}/icons/${size}x${size}
     COMMAND quellbrand-icon ${size} ${icon}
     DEPENDS quellbrand-icon VERBATIM)
-  install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps)
+  install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   list(APPEND QB_PACKAGE_FILES ${icon})
 endforeach()
 # Debian wants these compressed, reproducibly (no name, no time stamp)
-foreach(doc quellbrand.6 changelog)
+foreach(doc quellbrand.6 quellbrand-desktop.6 changelog)
   add_custom_command(OUTPUT ${QB_PACKAGE_OUT}/${doc}.gz
     COMMAND sh -c "gzip -9n -c '${QB_PACKAGE_DIR}/${doc}' > '${QB_PACKAGE_OUT}/${doc}.gz'"
     DEPENDS ${QB_PACKAGE_DIR}/${doc} VERBATIM)
   list(APPEND QB_PACKAGE_FILES ${QB_PACKAGE_OUT}/${doc}.gz)
 endforeach()
-install(FILES ${QB_PACKAGE_OUT}/quellbrand.6.gz DESTINATION share/man/man6)
-install(FILES ${QB_PACKAGE_OUT}/changelog.gz DESTINATION share/doc/quellbrand)
+install(FILES ${QB_PACKAGE_OUT}/quellbrand.6.gz ${QB_PACKAGE_OUT}/quellbrand-desktop.6.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${QB_PACKAGE_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 add_custom_target(package_files ALL DEPENDS ${QB_PACKAGE_FILES})
 
 set(CPACK_GENERATOR DEB)

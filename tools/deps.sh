@@ -12,7 +12,7 @@ run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu
 test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
 web=(emscripten python3)
 full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
-      lintian)
+      lintian appstream desktop-file-utils diffoscope)
 case "$level" in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;
