@@ -57,4 +57,11 @@ pixels to the screen.
 .
 Photosensitivity warning: the demo contains flashing lights and fast-moving
 high-contrast patterns that may affect people with photosensitive epilepsy.")
+# Directories in the package are 755 whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)
+# The package made the same way whatever the caller's umask (cpack gives the files it writes the
+# umask's permissions): cmake --build BUILD --target deb.
+add_custom_target(deb COMMAND sh -c "umask 022 && '${CMAKE_CPACK_COMMAND}' -G DEB"
+                  WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DEPENDS quellbrand package_files VERBATIM)
