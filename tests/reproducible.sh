@@ -10,8 +10,7 @@ trap 'rm -rf "$work"' EXIT
 SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
 build() { # folder umask zone locale
-    git clone -q "$repo" "$1" || return 1
-    (cd "$1" && umask "$2" && export TZ=$3 LC_ALL=$4 &&
+    (umask "$2" && git clone -q "$repo" "$1" && cd "$1" && export TZ=$3 LC_ALL=$4 &&
         cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null &&
         cmake --build build -j"$(nproc)" --target deb >/dev/null 2>&1)
 }

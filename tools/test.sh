@@ -5,7 +5,9 @@
 #                          tests, the golden record, and the whole-program tests that take seconds
 #   tools/test.sh --full   everything: also the three-minute runs to the end, the 32-bit
 #                          soft-float ARM build under emulation (same golden record),
-#                          the browser build in Node and headless chromium, ThreadSanitizer, a minute of fuzzing and the quick suite under load
+#                          the browser build in Node and headless chromium, two builds that must
+#                          give the same package, ThreadSanitizer, a minute of fuzzing and the
+#                          quick suite under load
 set -eu
 cd "$(dirname "$0")/.."
 full=0
@@ -72,6 +74,11 @@ if [ $full -eq 1 ]; then
     begin "package"
     rc=0
     bash tests/package.sh build || rc=$?
+    stage $rc
+
+    begin "reproducible"
+    rc=0
+    bash tests/reproducible.sh . || rc=$?
     stage $rc
 
     begin "browser"
