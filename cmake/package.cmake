@@ -57,6 +57,14 @@ pixels to the screen.
 .
 Photosensitivity warning: the demo contains flashing lights and fast-moving
 high-contrast patterns that may affect people with photosensitive epilepsy.")
+# The source tarball (cpack --config CPackSourceConfig.cmake): the tree as it is, without build
+# trees (the fuzzer's working corpus among them), installed node modules, the release set or git.
+string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" QB_SOURCE_RE "${PROJECT_SOURCE_DIR}")
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME quellbrand-${PROJECT_VERSION})
+set(CPACK_SOURCE_IGNORE_FILES "^${QB_SOURCE_RE}/\\.git/" "^${QB_SOURCE_RE}/build[^/]*/"
+    "^${QB_SOURCE_RE}/dist/" "/node_modules/")
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_options.cmake)
 # Directories in the package are 755 whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
     GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

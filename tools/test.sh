@@ -76,6 +76,11 @@ if [ $full -eq 1 ]; then
     bash tests/package.sh build || rc=$?
     stage $rc
 
+    begin "source tarball"
+    rc=0
+    bash tests/source_tarball.sh build || rc=$?
+    stage $rc
+
     begin "reproducible"
     rc=0
     bash tests/reproducible.sh . || rc=$?
