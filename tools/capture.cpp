@@ -133,7 +133,7 @@ void present(const uint8_t *canvas) {
                       screen_width, screen_height, opt.scale);
     while (next_at < opt.at.size() && clock >= opt.at[next_at]) {
         png_write_rgb(numbered(opt.at_dir, "at-%04d.png", opt.at[next_at]), screen_rgb().data(),
-                      screen_width, screen_height, 1);
+                      screen_width, screen_height, opt.scale);
         ++next_at;
     }
     if (!opt.flashes.empty()) flash_frame(canvas, t * demo_ms_per_unit);
