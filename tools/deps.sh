@@ -3,6 +3,7 @@
 #   tools/deps.sh run    building and running the demo
 #   tools/deps.sh test   that, and what the quick tests need
 #   tools/deps.sh web    building the demo for web browsers, and serving it
+#   tools/deps.sh release  everything tools/release.sh needs: run, web, the video and the zip
 #   tools/deps.sh full   all of it, and what the full test command needs (ARM, fuzzing, load,
 #                        a browser)
 set -eu
@@ -11,14 +12,16 @@ run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu
      fonts-dejavu-extra libstb-dev)
 test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
 web=(emscripten python3)
+release=(ffmpeg imagemagick zip unzip)
 full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
       lintian appstream desktop-file-utils diffoscope)
 case "$level" in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;
 web) packages=("${run[@]}" "${web[@]}") ;;
-full) packages=("${run[@]}" "${test[@]}" "${web[@]}" "${full[@]}") ;;
-*) echo "usage: tools/deps.sh run|test|web|full" >&2; exit 2 ;;
+release) packages=("${run[@]}" "${web[@]}" "${release[@]}") ;;
+full) packages=("${run[@]}" "${test[@]}" "${web[@]}" "${release[@]}" "${full[@]}") ;;
+*) echo "usage: tools/deps.sh run|test|web|release|full" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

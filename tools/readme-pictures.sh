@@ -25,7 +25,7 @@ png() { # OUT, then what convert makes it of
 for s in $shots; do
     png "docs/${s#*:}.png" "$work/big/at-$(printf %04d "${s%%:*}").png"
 done
-# the contact strip: a frame every 15 s of the song, at half size
+# the contact strip: the first frame of every pattern of the song, at half size
 strip=$(seq 0 100 1800 | tr '\n' ,)
 "$build/tools/quellbrand-capture" --at "${strip%,}" --out "$work/strip" >/dev/null 2>&1
 png docs/contact-strip.png "$work"/strip/at-*.png -crop 320x200+0+20 +repage -resize 50% +append

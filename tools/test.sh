@@ -91,6 +91,11 @@ if [ $full -eq 1 ]; then
     bash tools/web.sh --build && bash tests/web/run.sh build build-web || rc=$?
     stage $rc
 
+    begin "release"
+    rc=0
+    bash tests/release.sh || rc=$?
+    stage $rc
+
     begin "build-tsan"
     rc=0
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQB_TSAN=ON -DQB_BENCH=OFF >/dev/null &&

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The release set in dist/: the Debian package, the source tarball, the browser site as a zip, a
+# video of the whole demo (H.264 and AAC, 960x720 by whole pixels), the README's pictures, a
+# plain-text release note and SHA256SUMS.
+#   tools/release.sh
+set -eu
+cd "$(dirname "$0")/.."
+bash tools/deps.sh release
+jobs=$(nproc)
+version=$(sed -n 's/^project(quellbrand VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# the same bytes from the same commit
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+export SOURCE_DATE_EPOCH
+# a tree the tests configured keeps its tests; a new one needs none
+new=()
+[ -f build/CMakeCache.txt ] || new=(-DQB_TESTS=OFF -DQB_BENCH=OFF)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "${new[@]}" >/dev/null
+cmake --build build -j"$jobs" --target quellbrand quellbrand-capture package_files >/dev/null
+bash tools/web.sh --build >/dev/null
+rm -rf dist
+mkdir -p dist
+cmake --build build --target deb >/dev/null
+cp build/quellbrand_"$version"_*.deb dist/
+(cd dist && cpack --config ../build/CPackSourceConfig.cmake >/dev/null && rm -rf _CPack_Packages)
+(cd build-web/site && zip -q -X -r "../../dist/quellbrand-$version-web.zip" index.html quellbrand.js quellbrand.wasm)
+build/tools/quellbrand-capture --video "dist/quellbrand-$version.mp4" --scale 3 2>/dev/null
+bash tools/readme-pictures.sh build >/dev/null
+mkdir -p dist/pictures && cp docs/*.png dist/pictures/
+
+note=dist/quellbrand-$version.txt
+{
+cat <<NOTE
+Quellbrand $version by Tessaline & Vek
+======================================
+
+Photosensitivity warning: this demo contains flashing lights and fast-moving
+high-contrast patterns that may affect people with photosensitive epilepsy.
+
+Quellbrand is a self-contained audiovisual demo: one four-channel ProTracker
+song, played by the demo's own module player and software mixer, drives three
+minutes of black-and-white animation clips through a chain of picture effects
+(warped texture, sprites, blur, video feedback, block glow, old-film damage, a
+film strip), shown at 320x240. Everything it shows and plays is made by its
+own code at build time.
+
+Platforms and how to run each
+-----------------------------
+Debian 12 and later (amd64):
+    sudo apt install ./quellbrand_${version}_amd64.deb
+    then start Quellbrand from the menu, or run quellbrand-desktop
+    (quellbrand -w for a window at 320x240).
+Other Linux desktops, from source (SDL 1.2 or sdl12-compat):
+    tar xzf quellbrand-$version.tar.gz && cd quellbrand-$version
+    bash tools/demo.sh
+A web browser: unzip quellbrand-$version-web.zip into any folder a web
+    server serves (index.html, quellbrand.js, quellbrand.wasm; serve .wasm as
+    application/wasm) and open it; click or touch to start.
+GP2X-class handhelds: build from source with cmake/armel.cmake (see the
+    README's handheld section).
+No computer at hand: quellbrand-$version.mp4 is the whole demo on video.
+
+Controls
+--------
+Escape (or a mouse button on the desktop)  end the demo
+Return      restart the current clip
+Space       reverse the clip's direction
+Up / Down   clip speed
+F1 / F2 / F3 / F4   feedback, blur, glow, film strip
+f           full screen (browser)
+
+Credits
+-------
+Code, art and music: Tessaline & Vek.
+
+Licence
+-------
+The Expat (MIT) licence, for the program and everything it makes (art, song,
+pictures). Copyright 2026 Tessaline & Vek.
+
+Checksums (SHA-256)
+-------------------
+NOTE
+(cd dist && find . -type f ! -name "$(basename "$note")" ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
+    xargs sha256sum)
+} >"$note"
+(cd dist && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+ls -la dist dist/pictures
