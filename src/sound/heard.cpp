@@ -7,7 +7,9 @@
 namespace {
 
 // A few words written by one thread and read whole by others: the sequence is odd while a write is
-// under way, and a read that saw it change is made again.
+// under way, and a read that saw it change is made again. Each word is stored with release and
+// loaded with acquire, so a reader that sees any word of a write also sees the odd sequence before
+// it.
 template <int Words> struct Snapshot {
     std::atomic<uint32_t> sequence{0};
     std::atomic<uint32_t> word[Words] = {};
@@ -15,15 +17,13 @@ template <int Words> struct Snapshot {
     void write(const uint32_t (&v)[Words]) {
         const uint32_t s = sequence.load(std::memory_order_relaxed);
         sequence.store(s + 1, std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_release);
-        for (int i = 0; i < Words; ++i) word[i].store(v[i], std::memory_order_relaxed);
+        for (int i = 0; i < Words; ++i) word[i].store(v[i], std::memory_order_release);
         sequence.store(s + 2, std::memory_order_release);
     }
     void read(uint32_t (&v)[Words]) const {
         for (;;) {
             const uint32_t before = sequence.load(std::memory_order_acquire);
-            for (int i = 0; i < Words; ++i) v[i] = word[i].load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+            for (int i = 0; i < Words; ++i) v[i] = word[i].load(std::memory_order_acquire);
             if (!(before & 1) && sequence.load(std::memory_order_relaxed) == before) return;
         }
     }
