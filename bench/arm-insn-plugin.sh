@@ -5,14 +5,7 @@ set -eu
 out=$(realpath -m "$1")
 [ -f "$out/libinsn.so" ] && { echo "$out/libinsn.so"; exit 0; }
 mkdir -p "$out/src"
-if ! apt-get source --print-uris qemu >/dev/null 2>&1; then
-    # a deb-src entry beside each configured deb822 source of the machine
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] || continue
-        sed 's/^Types: deb$/Types: deb-src/' "$f" >"/etc/apt/sources.list.d/qb-src-$(basename "$f")"
-    done
-    apt-get update -qq
-fi
+bash "$(dirname "$0")/../tools/deb-src.sh"
 dpkg -s libglib2.0-dev >/dev/null 2>&1 || apt-get install -y -qq libglib2.0-dev >/dev/null
 cd "$out/src"
 apt-get source --download-only -qq qemu >/dev/null 2>&1

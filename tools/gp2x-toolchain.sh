@@ -18,14 +18,7 @@ cc=arm-linux-gnueabi-gcc
 arch=(-march=armv4t -mtune=arm920t -mfloat-abi=soft -marm)
 src=$out/src
 mkdir -p "$src" "$out/lib"
-if ! apt-get source --print-uris musl >/dev/null 2>&1; then
-    # a deb-src entry beside each configured deb822 source of the machine
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] || continue
-        sed 's/^Types: deb$/Types: deb-src/' "$f" >"/etc/apt/sources.list.d/qb-src-$(basename "$f")"
-    done
-    apt-get update -qq
-fi
+bash tools/deb-src.sh
 cd "$src"
 
 # musl, static only
