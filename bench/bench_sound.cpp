@@ -10,7 +10,7 @@
 
 namespace {
 
-std::vector<int8_t> wave;
+int8_t wave[bench_wave_bytes];
 
 void BM_mix_four_voices_one_second(benchmark::State &state) {
     bench_four_voices(wave);

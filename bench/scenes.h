@@ -3,8 +3,7 @@
 #include "demo/timeline.h"
 #include "sound/mixer.h"
 
-#include <cstddef>
-#include <vector>
+#include <cstdint>
 
 // F1-F4 turn every step on over a backdrop scene with a sprite: backdrop, clip added, sprite,
 // blur, feedback with turn, glow, damage, film strip.
@@ -25,13 +24,13 @@ inline FrameSettings bench_worst_case() {
 }
 
 // Four voices at 44100 Hz on an 8192-byte wave, two looped and two one-shot.
-inline void bench_four_voices(std::vector<int8_t> &wave) {
-    wave.resize(8192);
+constexpr int bench_wave_bytes = 8192;
+inline void bench_four_voices(int8_t (&wave)[bench_wave_bytes]) {
     snd_reset(44100);
     snd_set_master_volume(64);
-    for (std::size_t i = 0; i < wave.size(); ++i) wave[i] = (int8_t)((i * 37) & 0x7f);
+    for (int i = 0; i < bench_wave_bytes; ++i) wave[i] = (int8_t)((i * 37) & 0x7f);
     for (int v = 0; v < 4; ++v) {
-        snd_set_sample(v + 1, wave.data(), 8192, 100, 8000, v & 1);
+        snd_set_sample(v + 1, wave, 8192, 100, 8000, v & 1);
         snd_select_voice(v);
         snd_play_sample(v + 1);
         snd_set_volume(48);

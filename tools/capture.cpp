@@ -5,9 +5,11 @@
 #include "demo/present.h"
 #include "flashes.h"
 #include "fx/fx.h"
+#include "golden.h"
 #include "offline.h"
 #include "player/player.h"
 #include "png.h"
+#include "run_demo.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,9 +19,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
-
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
 
 namespace {
 
@@ -37,12 +36,6 @@ WavWriter wav_out, video_audio;
 std::vector<int16_t> pending;
 bool started = false;
 uint64_t skip_samples = 0, samples_done = 0;
-uint64_t audio_hash = 1469598103934665603ull;
-
-uint64_t fnv(uint64_t h, const uint8_t *p, size_t n) {
-    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
-    return h;
-}
 
 void keep_video_audio(const int16_t *samples, size_t count) {
     if (!video_audio.file) return;
@@ -58,7 +51,9 @@ void keep_video_audio(const int16_t *samples, size_t count) {
 }
 
 // The demo's start time is known: the pending samples from it on go to the video's sound.
+double start_ms = 0;
 void start_video_audio(double start) {
+    start_ms = start;
     skip_samples = (uint64_t)(start * offline_rate / 1000);
     started = true;
     keep_video_audio(pending.data(), pending.size());
@@ -67,14 +62,9 @@ void start_video_audio(double start) {
 }
 
 void take_buffer(const int16_t *buffer) {
-    audio_hash = fnv(audio_hash, reinterpret_cast<const uint8_t *>(buffer),
-                     offline_buffer_samples * sizeof(int16_t));
+    golden_audio(buffer, offline_buffer_samples);
     wav_write(wav_out, buffer, offline_buffer_samples);
     keep_video_audio(buffer, offline_buffer_samples);
-}
-
-int no_events(int *, int *) {
-    return 0;
 }
 
 // ---- frames ----
@@ -84,15 +74,6 @@ int frame_number = 0;
 size_t next_at = 0;
 FILE *video_pipe = nullptr;
 std::string video_temp;
-double start_ms = 0;
-
-struct Record {
-    int clock;
-    uint64_t hash;
-};
-std::vector<Record> every_25th, frames_at_clock;
-std::vector<int> record_clocks;
-size_t next_record = 0;
 
 std::vector<uint8_t> screen_rgb() {
     std::vector<uint8_t> rgb((size_t)screen_width * screen_height * 3);
@@ -113,21 +94,11 @@ std::string numbered(const std::string &dir, const char *fmt, int n) {
     return dir + "/" + name;
 }
 
-int first_t = -1, first_clock = 0, last_t = 0, last_clock = 0;
-
 void present(const uint8_t *canvas) {
     present_copy(screen.data(), screen_width * 2, canvas);
     const int clock = pt_song_clock();
     const int t = demo_time(offline_clock_now_ms(), start_ms);
-    if (first_t < 0) first_t = t, first_clock = clock;
-    last_t = t;
-    last_clock = clock;
-    const uint64_t hash = fnv(1469598103934665603ull, canvas, canvas_size);
-    if (frame_number % 25 == 0) every_25th.push_back({clock, hash});
-    while (next_record < record_clocks.size() && clock >= record_clocks[next_record]) {
-        frames_at_clock.push_back({record_clocks[next_record], hash});
-        ++next_record;
-    }
+    golden_frame(canvas, t, clock);
     if (!opt.frames_dir.empty())
         png_write_rgb(numbered(opt.frames_dir, "frame-%05d.png", frame_number), screen_rgb().data(),
                       screen_width, screen_height, opt.scale);
@@ -254,24 +225,10 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "quellbrand-capture: cannot write %s\n", video_wav.c_str());
         return 1;
     }
-    for (int i = 0; i < scene_cue_count; ++i) record_clocks.push_back(scene_cues[i].time);
-    for (int i = 0; i < overlay_cue_count; ++i) record_clocks.push_back(overlay_cues[i].time);
-    std::sort(record_clocks.begin(), record_clocks.end());
-    record_clocks.erase(std::unique(record_clocks.begin(), record_clocks.end()),
-                        record_clocks.end());
-
-    // Start-up in the demo's order, with the device and the screen replaced.
-    fx_build_blend_tables();
-    fx_build_division_table();
-    fx_build_warp_map();
-    offline_sound_choose();
-    pt_load(song_module, (size_t)(song_module_end - song_module));
+    golden_begin();
     make_grey_palette_565(1, 0);
     if (!opt.flashes.empty()) start_flashes();
-    offline_clock_reset(take_buffer);
-    start_ms = offline_clock_start_demo(demo_first_tick_clock);
-    start_video_audio(start_ms);
-    demo_run({offline_clock_ticks, pt_song_clock, no_events, present}, start_ms);
+    offline_run_demo(take_buffer, start_video_audio, present);
     if (frame_number >= 250) std::fprintf(stderr, "\rframe %d, done%20s\n", frame_number, "");
 
     if (!opt.wav.empty() && !wav_close(wav_out)) return 1;
@@ -288,22 +245,6 @@ int main(int argc, char **argv) {
         if (r != 0) return 1;
     }
     if (!opt.flashes.empty() && !write_flashes()) return 1;
-    if (!opt.golden.empty()) {
-        FILE *g = std::fopen(opt.golden.c_str(), "w");
-        if (!g) return 1;
-        std::fprintf(
-            g,
-            "# Quellbrand golden record: regenerate only on purpose (see tests/whole/golden.sh)\n");
-        std::fprintf(g, "frames %d\n", frame_number);
-        std::fprintf(g, "first frame t %d clock %d\n", first_t, first_clock);
-        std::fprintf(g, "last frame t %d clock %d\n", last_t, last_clock);
-        std::fprintf(g, "audio %016llx %llu buffers\n", (unsigned long long)audio_hash,
-                     (unsigned long long)offline_clock_buffers());
-        for (const Record &r : frames_at_clock)
-            std::fprintf(g, "at %04d %016llx\n", r.clock, (unsigned long long)r.hash);
-        for (size_t i = 0; i < every_25th.size(); ++i)
-            std::fprintf(g, "frame %05zu clock %d\n", i * 25, every_25th[i].clock);
-        if (std::fclose(g) != 0) return 1;
-    }
+    if (!opt.golden.empty() && !golden_write(opt.golden.c_str(), offline_clock_buffers())) return 1;
     return 0;
 }

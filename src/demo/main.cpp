@@ -135,9 +135,11 @@ void sdl_present(const uint8_t *canvas) {
     if (trace) trace_frame();
 }
 
+#ifndef QB_BUSY_GATE
 void sdl_sleep(int ms) {
     SDL_Delay((Uint32)ms);
 }
+#endif
 
 // QUELLBRAND_SCALE, read before the mode is set (the desktop's size is known only then).
 void choose_layout(uint32_t flags) {
