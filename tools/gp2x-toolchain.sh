@@ -16,7 +16,10 @@ set -eu
 cd "$(dirname "$0")/.."
 here=$PWD
 out=$(realpath -m "${1:-build-gp2x/toolchain}")
-[ -f "$out/.complete" ] && { echo "$out"; exit 0; }
+# the cache holds while this script and the musl patch are the ones that made it
+key=$(cat tools/gp2x-toolchain.sh tools/gp2x-musl-old-kernels.patch | sha256sum | cut -c 1-16)
+[ "$(cat "$out/.complete" 2>/dev/null)" = "$key" ] && { echo "$out"; exit 0; }
+rm -rf "$out/.complete" "$out/musl" "$out/sdl" "$out/src/musl"
 dpkg -s crossbuild-essential-armel >/dev/null 2>&1 ||
     { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq crossbuild-essential-armel >/dev/null; }
 cc=arm-linux-gnueabi-gcc
@@ -129,5 +132,5 @@ done
     --enable-video-fbcon --enable-video-dummy >"$out/sdl.log" 2>&1 &&
     make -j"$(nproc)" >>"$out/sdl.log" 2>&1 && make install >>"$out/sdl.log" 2>&1) ||
     { echo "SDL failed: $out/sdl.log"; exit 1; }
-touch "$out/.complete"
+echo "$key" >"$out/.complete"
 echo "$out"

@@ -4,7 +4,8 @@
 #   tools/test.sh          quick: Release and AddressSanitizer + UndefinedBehaviorSanitizer unit
 #                          tests, the golden record, and the whole-program tests that take seconds
 #   tools/test.sh --full   everything: also the three-minute runs to the end, the 32-bit
-#                          soft-float ARM build under emulation (same golden record),
+#                          soft-float ARM build under emulation (same golden record), the
+#                          handheld's static ARMv4T build on an emulated ARMv4T core,
 #                          the browser build in Node and headless chromium, two builds that must
 #                          give the same package, ThreadSanitizer, a minute of fuzzing and the
 #                          quick suite under load
@@ -55,6 +56,14 @@ if [ $full -eq 1 ]; then
     [ $rc -eq 0 ] && { configure build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BUILD_TYPE=Release \
         -DQB_ARM_SYSROOT="$PWD/build-arm/armel-sysroot" -DQB_HOST_BUILD="$PWD/build" -DQB_BENCH=OFF &&
         (cd build-arm && ctest -j"$jobs" --output-on-failure) || rc=$?; }
+    stage $rc
+
+    # the handheld's static build: musl, libgcc's helpers and SDL 1.2 for ARMv4T, on an ARMv4T core
+    begin "gp2x"
+    rc=0
+    bash tools/gp2x-toolchain.sh >/dev/null || rc=$?
+    [ $rc -eq 0 ] && { configure build-gp2x/build -DCMAKE_TOOLCHAIN_FILE=cmake/gp2x.cmake \
+        -DQB_HOST_BUILD="$PWD/build" && bash tests/gp2x.sh build-gp2x/build tests/golden/demo.txt || rc=$?; }
     stage $rc
 
     begin "sdl12-compat"

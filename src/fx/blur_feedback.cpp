@@ -12,6 +12,14 @@ namespace {
 alignas(16) uint8_t feedback_buffer[canvas_size];
 constexpr int fixed_one = 256; // 8.8 fixed point
 constexpr int max_blur_columns = 1024;
+#if defined(__SSE2__)
+constexpr int blur_strip_columns = max_blur_columns;
+#else
+// The blur adds the row entering its window and takes off the one leaving it, up to 60 rows
+// earlier: in strips this narrow that window (60 x 160 bytes) stays in a 16 KB data cache.
+constexpr int blur_strip_columns = 160;
+#endif
+static_assert(blur_strip_columns <= max_blur_columns, "a strip has one sum a column");
 } // namespace
 
 namespace {
@@ -99,10 +107,10 @@ void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, in
                       int columns, int rows, int stride, int width) {
     // Each column is an independent running sum; walking the rows with one sum per column gives
     // the same values as walking the columns, reads memory in order and vectorises.
-    if (columns > max_blur_columns) {
-        fx_vertical_blur(src, dst, src_x + max_blur_columns, src_y, dst_x + max_blur_columns, dst_y,
-                         columns - max_blur_columns, rows, stride, width);
-        columns = max_blur_columns;
+    if (columns > blur_strip_columns) {
+        fx_vertical_blur(src, dst, src_x + blur_strip_columns, src_y, dst_x + blur_strip_columns,
+                         dst_y, columns - blur_strip_columns, rows, stride, width);
+        columns = blur_strip_columns;
     }
     const int32_t *T = division_table + width * grey_levels;
     const int h = width / 2;
@@ -222,8 +230,10 @@ void fx_feedback(uint8_t *canvas, int zoom, int angle) {
             canvas[k] = (uint8_t)(v > 255 ? 255 : v);
         }
     } else {
-        for (int k = 0; k < canvas_size; ++k)
-            canvas[k] = blend_table[feedback_buffer[k] * 256 + canvas[k]];
+        for (int k = 0; k < canvas_size; ++k) {
+            const int v = blend_canvas_term[canvas[k]] + blend_feedback_term[feedback_buffer[k]];
+            canvas[k] = (uint8_t)(v > 255 ? 255 : v);
+        }
     }
     fx_rotozoom(feedback_buffer, canvas, canvas_width, canvas_height, zoom, zoom, angle);
 }

@@ -34,13 +34,13 @@ void fx_warp_texture(uint8_t *canvas, int t, int threshold) {
     const int offset = texture_side * v_offset + u_offset;
     if (threshold == 0) {
         for (int k = 0; k < canvas_size; ++k)
-            canvas[k] = texture_image[(offset + warp_map[k]) & 0xffff];
+            canvas[k] = texture_image[(offset + warp_offsets[k]) & 0xffff];
     } else {
         // the cut as a lookup: one more load instead of a compare and a choice per pixel
         uint8_t cut[grey_levels];
         for (int v = 0; v < grey_levels; ++v) cut[v] = v > threshold ? 150 : 0;
         for (int k = 0; k < canvas_size; ++k)
-            canvas[k] = cut[texture_image[(offset + warp_map[k]) & 0xffff]];
+            canvas[k] = cut[texture_image[(offset + warp_offsets[k]) & 0xffff]];
     }
 }
 

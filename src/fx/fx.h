@@ -12,6 +12,9 @@ extern uint8_t blend_table[blend_table_size];
 extern int32_t row_offset_table[row_offset_count];
 extern int32_t division_table[division_widths * grey_levels];
 extern int32_t warp_map[canvas_size];
+// warp_map's values in 16 bits (they lie between 1073 and 53564): the warp reads 128 KB a frame
+// instead of 256 KB.
+extern uint16_t warp_offsets[canvas_size];
 extern float row_wave[canvas_height];
 extern float column_wave[canvas_width];
 
@@ -19,6 +22,10 @@ void fx_build_blend_tables();
 // Set by fx_build_blend_tables when multiply-and-shift gives every blend table value, so the
 // feedback effect can blend without a lookup per pixel.
 extern bool fx_blend_by_multiply;
+// The blend table's two terms, c / 5 and (f x 90) / 100: min(sum, 255) is every entry, from 512
+// bytes that stay in a 16 KB data cache where the whole table (64 KB) misses on almost every pixel.
+extern uint8_t blend_canvas_term[grey_levels];
+extern uint8_t blend_feedback_term[grey_levels];
 void fx_build_division_table();
 void fx_build_warp_map();
 

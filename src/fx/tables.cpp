@@ -4,9 +4,12 @@
 #include <cmath>
 
 uint8_t blend_table[blend_table_size];
+uint8_t blend_canvas_term[grey_levels];
+uint8_t blend_feedback_term[grey_levels];
 int32_t row_offset_table[row_offset_count];
 int32_t division_table[division_widths * grey_levels];
 int32_t warp_map[canvas_size];
+uint16_t warp_offsets[canvas_size];
 float row_wave[canvas_height];
 float column_wave[canvas_width];
 
@@ -29,6 +32,11 @@ void fx_build_blend_tables() {
             const int v = c / 5 + (f * 90) / 100;
             blend_table[f * 256 + c] = (uint8_t)(v > 255 ? 255 : v);
         }
+    // row 0 is c / 5 alone, column 0 (f x 90) / 100 alone: neither reaches 255
+    for (int v = 0; v < grey_levels; ++v) {
+        blend_canvas_term[v] = blend_table[v];
+        blend_feedback_term[v] = blend_table[v * 256];
+    }
     for (int r = 0; r < row_offset_count; ++r) row_offset_table[r] = canvas_width * r;
     fx_blend_by_multiply = true;
     for (int f = 0; f < 256; ++f)
@@ -57,5 +65,6 @@ void fx_build_warp_map() {
             const int u = (int)((float)(x - 160) * i + 160.0f);
             const int v = (int)((float)(y - 100) * i + 100.0f);
             warp_map[y * canvas_width + x] = u + texture_side * v;
+            warp_offsets[y * canvas_width + x] = (uint16_t)(u + texture_side * v);
         }
 }

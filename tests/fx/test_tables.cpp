@@ -21,6 +21,20 @@ TEST_F(Tables, Blend) {
         EXPECT_EQ(blend_table[c[0] * 256 + c[1]], c[2]) << c[0] << "," << c[1];
 }
 
+TEST_F(Tables, BlendTermsGiveEveryEntry) {
+    for (int f = 0; f < 256; ++f)
+        for (int c = 0; c < 256; ++c) {
+            const int v = blend_canvas_term[c] + blend_feedback_term[f];
+            ASSERT_EQ(blend_table[f * 256 + c], v > 255 ? 255 : v) << f << "," << c;
+        }
+    EXPECT_EQ(blend_canvas_term[255], 51);
+    EXPECT_EQ(blend_feedback_term[255], 229);
+}
+
+TEST_F(Tables, WarpOffsetsAreTheMapIn16Bits) {
+    for (int k = 0; k < canvas_size; ++k) ASSERT_EQ(warp_offsets[k], warp_map[k]) << k;
+}
+
 TEST_F(Tables, RowOffsets) {
     for (int r = 0; r < row_offset_count; ++r) EXPECT_EQ(row_offset_table[r], 320 * r);
 }
