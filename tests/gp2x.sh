@@ -43,13 +43,8 @@ for exe in "${executables[@]}"; do
     fi
 done
 
-"${core[@]}" "$build/tools/quellbrand-record" "$work/record.txt" || fail "the record could not be made"
-if diff -u "$golden" "$work/record.txt" >"$work/diff"; then
-    echo "the ARMv4T record matches the golden record"
-else
-    fail "the ARMv4T record differs from the golden record:"
-    head -20 "$work/diff"
-fi
+QB_RUN="${core[*]}" bash "$(dirname "$0")/whole/golden.sh" "$build/tools/quellbrand-record" "$golden" ||
+    fail "the ARMv4T record is not the golden record"
 
 # The whole demo at the pace of a sound card: one 2048-sample buffer every 46 ms. The system call
 # trace is reduced to its names as it comes (the frame gate reads the clock millions of times).

@@ -7,6 +7,7 @@
 #include "run_demo.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 double start_ms = 0;
@@ -23,14 +24,15 @@ void present(const uint8_t *canvas) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quellbrand-record GOLDEN.txt\n");
+    // the capture's option, so one test script serves both
+    if (argc != 3 || std::strcmp(argv[1], "--golden") != 0) {
+        std::fprintf(stderr, "usage: quellbrand-record --golden FILE\n");
         return 2;
     }
     golden_begin();
     offline_run_demo(take_buffer, take_start, present);
-    if (!golden_write(argv[1], offline_clock_buffers())) {
-        std::fprintf(stderr, "quellbrand-record: cannot write %s\n", argv[1]);
+    if (!golden_write(argv[2], offline_clock_buffers())) {
+        std::fprintf(stderr, "quellbrand-record: cannot write %s\n", argv[2]);
         return 1;
     }
     return 0;

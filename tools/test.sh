@@ -64,6 +64,9 @@ if [ $full -eq 1 ]; then
     bash tools/gp2x-toolchain.sh >/dev/null || rc=$?
     [ $rc -eq 0 ] && { configure build-gp2x/build -DCMAKE_TOOLCHAIN_FILE=cmake/gp2x.cmake \
         -DQB_HOST_BUILD="$PWD/build" && bash tests/gp2x.sh build-gp2x/build tests/golden/demo.txt || rc=$?; }
+    # and the cycle model its frame budget is worked out with
+    bash bench/qemu-plugins.sh build-gp2x/plugins >/dev/null && bash tests/bench/arm920t.sh build-gp2x/plugins ||
+        rc=1
     stage $rc
 
     begin "sdl12-compat"
