@@ -121,7 +121,7 @@ done
 # SDL 1.2, static, with the handheld's drivers and the tests' ones
 [ -d sdl ] || {
     apt-get source --download-only -qq libsdl1.2 >/dev/null 2>&1
-    dpkg-source -x libsdl1.2_*.dsc sdl >/dev/null
+    dpkg-source -x libsdl1.2_*.dsc sdl >/dev/null 2>&1
 }
 (cd sdl && ./configure --host=arm-linux-gnueabi CC="$out/bin/gp2x-gcc" CFLAGS=-O2 \
     --prefix="$out/sdl" --disable-shared --enable-static --disable-rpath --disable-loadso \
