@@ -8,8 +8,10 @@
 // BUFFERS: "first-stream-sample ns" a line (that sample reached the output then).
 // TRACE: "ns song-clock" a line, one a presented frame. Offsets are sound less picture, in ms:
 // positive when the sound comes after the picture.
-#include "cuts.h"
-#include "demo/virtual_clock.h"
+#include "data/cuts.h"
+#include "demo/frame.h"
+#include "demo/startup.h"
+#include "host/offline/virtual_clock.h"
 #include "player/player.h"
 #include "sound/driver.h"
 
@@ -21,13 +23,9 @@
 #include <string>
 #include <vector>
 
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
-
 namespace {
 
 constexpr int rate = 44100;
-constexpr int song_end_clock = 1840;
 constexpr double ns_per_sample = 1e9 / rate;
 constexpr int summary_seconds = 60;
 constexpr size_t match_samples = 32; // enough to place a stretch of the song exactly
@@ -59,10 +57,10 @@ void tick_and_note() {
 void play_song() {
     offline_sound_choose();
     snd_set_tick_handler(tick_and_note);
-    pt_load(song_module, (size_t)(song_module_end - song_module));
+    demo_load_song();
     offline_sound_begin();
     int16_t buffer[offline_buffer_samples];
-    while (rows.empty() || rows.back().clock <= song_end_clock) {
+    while (rows.empty() || rows.back().clock <= demo_end_clock) {
         offline_audio_buffer(buffer);
         stream.insert(stream.end(), buffer, buffer + offline_buffer_samples);
     }
@@ -190,7 +188,7 @@ int main(int argc, char **argv) {
     std::vector<std::pair<int, double>> at_cuts;
     size_t cursor = 0;
     // from the first change of row on: the song's start is the frame loop's start
-    for (size_t i = 1; i < rows.size() && rows[i].clock <= song_end_clock; ++i) {
+    for (size_t i = 1; i < rows.size() && rows[i].clock <= demo_end_clock; ++i) {
         // the first frame from here on that shows the row, unless one shows the next row first
         const int next = i + 1 < rows.size() ? rows[i + 1].clock : INT32_MIN;
         size_t j = cursor;

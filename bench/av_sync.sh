@@ -48,7 +48,7 @@ start_xvfb
 env=(SDL_AUDIODRIVER=pulse QUELLBRAND_TRACE="$work/trace.txt")
 [ "$sync" = heard ] && env+=(QUELLBRAND_SYNC=heard)
 if [ "$library" = compat ]; then
-    compat=$(bash "$here/../tools/sdl12-compat.sh" "$build/sdl12-compat")
+    compat=$(bash "$here/../scripts/sdl12-compat.sh" "$build/sdl12-compat")
     env+=(LD_LIBRARY_PATH="$compat" SDL_AUDIODRIVER=pulseaudio)
 fi
 "$build/bench/av-sync-record" quellbrand_sink.monitor $((seconds + 5)) "$work/rec.raw" \

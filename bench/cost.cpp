@@ -5,7 +5,8 @@
 #include "demo/frame.h"
 #include "demo/present.h"
 #include "demo/scale.h"
-#include "demo/virtual_clock.h"
+#include "demo/startup.h"
+#include "host/offline/virtual_clock.h"
 #include "fx/fx.h"
 #include "player/player.h"
 #include "sound/mixer.h"
@@ -14,9 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
 
 namespace {
 
@@ -99,21 +97,20 @@ int main(int argc, char **argv) {
     what = argv[1];
     const int iterations = std::atoi(argv[2]);
     clock_arg = argc > 3 ? std::atoi(argv[3]) : 0;
-    fx_build_blend_tables();
-    fx_build_division_table();
-    fx_build_warp_map();
+    demo_build_tables();
     // a realistic picture to work on
     fx_warp_texture(work, 0, 0);
     clip_render(work, clip_table[8], 0, clip_mode_add);
     if (is("frame")) {
-        frame_settings = timeline_lookup(clock_arg, 300, frame_state);
+        TimelineActions actions;
+        frame_settings = timeline_lookup(clock_arg, 300, frame_state, actions);
     } else if (is("worst")) {
         frame_settings = bench_worst_case();
     } else if (is("mix")) {
         bench_four_voices(wave);
     } else if (is("song")) {
         offline_sound_start();
-        pt_load(song_module, (size_t)(song_module_end - song_module));
+        demo_load_song();
         while (pt_song_clock() < clock_arg) offline_audio_buffer(mixed);
     }
     cost_measure(iterations);

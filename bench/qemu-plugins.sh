@@ -6,7 +6,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "$1")
 mkdir -p "$out/src"
-bash "$here/../tools/deb-src.sh"
+bash "$here/../scripts/deb-src.sh"
 dpkg -s libglib2.0-dev >/dev/null 2>&1 || apt-get install -y -qq libglib2.0-dev >/dev/null
 cd "$out/src"
 if ! ls -d qemu-*/ >/dev/null 2>&1; then

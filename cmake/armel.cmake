@@ -6,13 +6,13 @@ set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
 set(CMAKE_ASM_COMPILER arm-linux-gnueabi-gcc)
 
-# The sysroot (tools/arm-sysroot.sh makes it) is passed as -DQB_ARM_SYSROOT=...; try_compile
+# The sysroot (scripts/arm-sysroot.sh makes it) is passed as -DQB_ARM_SYSROOT=...; try_compile
 # projects read this file again and find it in the environment.
 if(NOT QB_ARM_SYSROOT)
   set(QB_ARM_SYSROOT "$ENV{QB_ARM_SYSROOT}")
 endif()
 if(NOT QB_ARM_SYSROOT)
-  message(FATAL_ERROR "the armel build needs -DQB_ARM_SYSROOT=<folder made by tools/arm-sysroot.sh>")
+  message(FATAL_ERROR "the armel build needs -DQB_ARM_SYSROOT=<folder made by scripts/arm-sysroot.sh>")
 endif()
 set(ENV{QB_ARM_SYSROOT} "${QB_ARM_SYSROOT}")
 set(CMAKE_FIND_ROOT_PATH "${QB_ARM_SYSROOT}")

@@ -1,8 +1,8 @@
 # Helpers that run the data generators at build time and embed their output with .incbin.
 
 # qb_embed(<out_var> <symbol> <binary file> <section>) writes an assembler file that puts the
-# binary under <symbol>, with <symbol>_end after it and one zero byte beyond that (a looped sample
-# that ends the data reads one byte past it).
+# binary under <symbol>, with one zero byte after it (a looped sample that ends the data reads one
+# byte past it), and its size in bytes, worked out by the assembler, as the 32-bit <symbol>_size.
 function(qb_embed out_var symbol file section)
   set(asm "${CMAKE_CURRENT_BINARY_DIR}/embed_${symbol}.S")
   if(EMSCRIPTEN)
@@ -12,14 +12,18 @@ function(qb_embed out_var symbol file section)
 "/* Embedded data: ${symbol} */
     .section .${kind}.${symbol},\"\",@
     .globl ${symbol}
-    .globl ${symbol}_end
     .p2align 4
 ${symbol}:
     .incbin \"${file}\"
-${symbol}_end:
+.L${symbol}_end:
     .int8 0
-    .size ${symbol}, ${symbol}_end - ${symbol}
-    .size ${symbol}_end, 1
+    .size ${symbol}, .L${symbol}_end - ${symbol}
+    .section .rodata.${symbol}_size,\"\",@
+    .globl ${symbol}_size
+    .p2align 2
+${symbol}_size:
+    .int32 .L${symbol}_end - ${symbol}
+    .size ${symbol}_size, 4
 ")
     configure_file("${asm}.in" "${asm}" COPYONLY)
     set_source_files_properties("${asm}" PROPERTIES OBJECT_DEPENDS "${file}")
@@ -30,13 +34,17 @@ ${symbol}_end:
 "/* Embedded data: ${symbol} */
     .section ${section}
     .global ${symbol}
-    .global ${symbol}_end
     .balign 16
 ${symbol}:
     .incbin \"${file}\"
-${symbol}_end:
+.L${symbol}_end:
     .byte 0
     .balign 4
+    .section .rodata
+    .global ${symbol}_size
+    .balign 4
+${symbol}_size:
+    .4byte .L${symbol}_end - ${symbol}
     .section .note.GNU-stack,\"\",%progbits
 ")
   configure_file("${asm}.in" "${asm}" COPYONLY)

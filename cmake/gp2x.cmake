@@ -1,5 +1,5 @@
 # The handheld build: a fully static ARMv4T (ARM920T), soft-float, little-endian EABI executable
-# of musl, SDL 1.2 and the demo, every piece compiled for ARMv4T by tools/gp2x-toolchain.sh; no
+# of musl, SDL 1.2 and the demo, every piece compiled for ARMv4T by toolchain/gp2x.sh; no
 # C++ run-time library. Tests run under qemu's ARMv4T core.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
@@ -13,7 +13,7 @@ if(NOT QB_GP2X_TOOLCHAIN)
   get_filename_component(QB_GP2X_TOOLCHAIN "${CMAKE_CURRENT_LIST_DIR}/../build-gp2x/toolchain" ABSOLUTE)
 endif()
 if(NOT EXISTS "${QB_GP2X_TOOLCHAIN}/.complete")
-  message(FATAL_ERROR "no toolchain in ${QB_GP2X_TOOLCHAIN}: run tools/gp2x-toolchain.sh first")
+  message(FATAL_ERROR "no toolchain in ${QB_GP2X_TOOLCHAIN}: run toolchain/gp2x.sh first")
 endif()
 set(ENV{QB_GP2X_TOOLCHAIN} "${QB_GP2X_TOOLCHAIN}")
 

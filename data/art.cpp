@@ -47,10 +47,6 @@ double segment_distance(Pt p, Pt a, Pt b, double *along) {
 
 } // namespace
 
-void art_fill(Image &img, float v) {
-    std::fill(img.px.begin(), img.px.end(), v);
-}
-
 void art_disc(Image &img, double cx, double cy, double r, float v, Paint mode) {
     const Box b = clip_box(img, cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1);
     for (int y = b.y0; y <= b.y1; ++y)

@@ -20,7 +20,6 @@ struct Pt {
 // Paint modes: set the value, keep the brighter, or cut to black.
 enum class Paint { set, max, erase };
 
-void art_fill(Image &img, float v);
 void art_disc(Image &img, double cx, double cy, double r, float v, Paint mode = Paint::max);
 void art_ring(Image &img, double cx, double cy, double r, double thickness, float v,
               Paint mode = Paint::max);

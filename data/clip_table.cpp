@@ -1,9 +1,8 @@
 // The clip table over the embedded clip frames.
 #include "demo/clip.h"
+#include "data/embedded.h"
 
 #include <cstddef>
-
-extern "C" const uint8_t clip_frames[];
 
 namespace {
 constexpr int32_t counts[clip_table_size] = {63, 35, 10, 20, 45, 80, 80, 80, 80, 80};

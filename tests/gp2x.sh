@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 core=(qemu-arm -cpu ti925t)
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
-executables=("$build/src/quellbrand" "$build/tools/quellbrand-record" "$build/bench/quellbrand-cost")
+executables=("$build/src/quellbrand" "$build/src/quellbrand-record" "$build/bench/quellbrand-cost")
 
 # ARMv5 and later mnemonics, as objdump names them (udf, the permanently undefined encoding GCC
 # uses for a trap, is undefined on every core)
@@ -43,7 +43,7 @@ for exe in "${executables[@]}"; do
     fi
 done
 
-QB_RUN="${core[*]}" bash "$(dirname "$0")/whole/golden.sh" "$build/tools/quellbrand-record" "$golden" ||
+QB_RUN="${core[*]}" bash "$(dirname "$0")/whole/golden.sh" "$build/src/quellbrand-record" "$golden" ||
     fail "the ARMv4T record is not the golden record"
 
 # The whole demo at the pace of a sound card: one 2048-sample buffer every 46 ms. The system call

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# The release set: tools/release.sh writes dist/ with every file, the checksums verify, the video
+# The release set: scripts/release.sh writes dist/ with every file, the checksums verify, the video
 # has its H.264 and AAC streams at 960x720 and lasts as long as the capture's demo, and the zipped
 # site plays in headless chromium.
 #   tests/release.sh
 set -u
 cd "$(dirname "$0")/.."
 here=$PWD/tests
-bash tools/release.sh >/dev/null 2>&1 || { echo "tools/release.sh failed"; exit 1; }
+bash scripts/release.sh >/dev/null 2>&1 || { echo "scripts/release.sh failed"; exit 1; }
 v=$(sed -n 's/^project(quellbrand VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 status=0
 for f in "quellbrand_${v}_amd64.deb" "quellbrand-$v.tar.gz" "quellbrand-$v-web.zip" "quellbrand-$v.mp4" \

@@ -18,6 +18,6 @@ grep -E "^$name/(build[^/]*|dist|\.git)/|/node_modules/" "$work/list" | head -n 
     { echo "the tarball holds build trees, node modules, the release set or git"; exit 1; }
 echo "$(basename "$tarball"): $(wc -l <"$work/list") entries, $(stat -c %s "$tarball") bytes"
 mkdir "$work/unpacked" && tar xzf "$tarball" -C "$work/unpacked" || exit 1
-(cd "$work/unpacked/$name" && bash tools/test.sh) >"$work/quick.log" 2>&1 ||
+(cd "$work/unpacked/$name" && bash scripts/test.sh) >"$work/quick.log" 2>&1 ||
     { echo "the quick tests failed in the unpacked tree"; tail -n 40 "$work/quick.log"; exit 1; }
 tail -n 1 "$work/quick.log"

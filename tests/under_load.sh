@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The quick suite (Release and sanitizer builds, without the three-minute runs) several times in a
 # row while a CPU hog keeps every core busy; reports failures per test and fails on any.
-#   tests/under_load.sh [ROUNDS]      (default 5; the builds must exist: run tools/test.sh first)
+#   tests/under_load.sh [ROUNDS]      (default 5; the builds must exist: run scripts/test.sh first)
 set -u
 cd "$(dirname "$0")/.."
 rounds=${1:-5}

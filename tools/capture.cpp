@@ -4,12 +4,11 @@
 #include "demo/frame.h"
 #include "demo/present.h"
 #include "flashes.h"
-#include "fx/fx.h"
-#include "golden.h"
+#include "fx/canvas.h"
+#include "host/offline/golden.h"
+#include "host/offline/run_demo.h"
 #include "offline.h"
-#include "player/player.h"
 #include "png.h"
-#include "run_demo.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -51,9 +50,7 @@ void keep_video_audio(const int16_t *samples, size_t count) {
 }
 
 // The demo's start time is known: the pending samples from it on go to the video's sound.
-double start_ms = 0;
 void start_video_audio(double start) {
-    start_ms = start;
     skip_samples = (uint64_t)(start * offline_rate / 1000);
     started = true;
     keep_video_audio(pending.data(), pending.size());
@@ -94,10 +91,8 @@ std::string numbered(const std::string &dir, const char *fmt, int n) {
     return dir + "/" + name;
 }
 
-void present(const uint8_t *canvas) {
+void present(const uint8_t *canvas, int t, int clock) {
     present_copy(screen.data(), screen_width * 2, canvas);
-    const int clock = pt_song_clock();
-    const int t = demo_time(offline_clock_now_ms(), start_ms);
     golden_frame(canvas, t, clock);
     if (!opt.frames_dir.empty())
         png_write_rgb(numbered(opt.frames_dir, "frame-%05d.png", frame_number), screen_rgb().data(),

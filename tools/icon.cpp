@@ -1,6 +1,7 @@
 // quellbrand-icon: the program's icon from its own art, the galloping horse over the warped
 // texture, at the sizes desktops ask for.
 #include "demo/clip.h"
+#include "demo/startup.h"
 #include "fx/fx.h"
 #include "png.h"
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr int horse_clip = 7;
 constexpr float horse_position = 12.0f;
 constexpr int backdrop_time = 900, backdrop_threshold = 100;
 // the square around the horse, a little taller than the Canvas (black beyond it)
@@ -50,14 +50,12 @@ int main(int argc, char **argv) {
     }
     const int size = std::atoi(argv[1]);
     if (size < 16 || size > 1024) return 2;
-    fx_build_blend_tables();
-    fx_build_division_table();
-    fx_build_warp_map();
+    demo_build_tables();
     std::vector<uint8_t> canvas(canvas_size);
     fx_warp_texture(canvas.data(), backdrop_time, backdrop_threshold);
     for (uint8_t &p : canvas) p = (uint8_t)(p / 3); // the water dim behind the horse
     clip_reset_state();
-    ClipRecord horse = clip_table[horse_clip];
+    ClipRecord horse = clip_table[clip_horse];
     horse.position = horse_position;
     clip_render(canvas.data(), horse, 0, clip_mode_add);
     std::vector<uint8_t> square((size_t)crop_size * crop_size);

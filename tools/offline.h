@@ -1,6 +1,6 @@
 // The file helpers the offline tools share: whole files and streamed WAV.
 #pragma once
-#include "demo/virtual_clock.h"
+#include "host/offline/virtual_clock.h"
 
 #include <cstdint>
 #include <cstdio>

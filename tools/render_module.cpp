@@ -1,4 +1,6 @@
 // Renders a module through the demo's own player and mixer into a 16-bit mono WAV file.
+#include "data/embedded.h"
+#include "demo/frame.h"
 #include "offline.h"
 #include "player/player.h"
 
@@ -7,9 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
 
 int main(int argc, char **argv) {
     if (argc < 2) {
@@ -21,7 +20,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     std::string in;
-    int until = 1840;
+    int until = demo_end_clock;
     long limit_seconds = 600;
     for (int i = 2; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--until") && i + 1 < argc)
@@ -33,7 +32,7 @@ int main(int argc, char **argv) {
     }
     std::vector<uint8_t> file;
     uint8_t *bytes = song_module;
-    size_t size = (size_t)(song_module_end - song_module);
+    size_t size = song_module_size;
     if (!in.empty()) {
         file = offline_read_file(in);
         if (file.empty()) {

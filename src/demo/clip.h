@@ -15,6 +15,17 @@ static_assert(clip_frame_bytes == 8000, "a clip frame is 200 rows of 40 bytes");
 
 constexpr int clip_table_size = 10;
 extern int32_t clip_count;
+// The clips, by what they show: the index in clip_table.
+constexpr int clip_burst = 0;   // a burst of fire opening and closing
+constexpr int clip_crystal = 1; // a crystal drop turning
+constexpr int clip_ripples = 2; // rain on water
+constexpr int clip_shoal = 3;   // fish beating their tails
+constexpr int clip_runner = 4;  // a runner
+constexpr int clip_spring = 5;  // water leaping from a source
+constexpr int clip_steam = 6;   // steam curling up from a bowl
+constexpr int clip_horse = 7;   // a galloping horse with a mane of flame
+constexpr int clip_fire = 8;    // tongues of fire with sparks
+constexpr int clip_torus = 9;   // a ring turning in space
 extern ClipRecord clip_table[clip_table_size];
 
 // Value of a lit pixel; a cross-fade of two lit frames stays at or below it.

@@ -124,10 +124,12 @@ DemoStepResult demo_step(const DemoHost &host, DemoLoop &loop) {
     if (t <= loop.gate) return demo_step_waiting;
     const int clock = host.song_clock();
     int quit = clock > demo_end_clock;
-    FrameSettings s = timeline_lookup(clock, t, loop.state);
+    TimelineActions actions;
+    FrameSettings s = timeline_lookup(clock, t, loop.state, actions);
+    timeline_run_actions(actions, s);
     int type, key;
     while (host.poll_event(&type, &key)) quit |= demo_handle_event(type, key, s);
-    host.present(demo_picture_chain(s, t, loop.state, work_canvas, spare_canvas));
+    host.present(demo_picture_chain(s, t, loop.state, work_canvas, spare_canvas), t, clock);
     if (quit) return demo_step_ended;
     loop.gate = t + 1;
     return demo_step_frame;

@@ -37,7 +37,8 @@ struct DemoHost {
     uint32_t (*ticks_ms)();
     int (*song_clock)();
     int (*poll_event)(int *type, int *key); // 1 while an event was returned
-    void (*present)(const uint8_t *canvas);
+    // The Canvas to show, with the demo time and the song clock it was made from.
+    void (*present)(const uint8_t *canvas, int t, int clock);
     // Gives the processor back for about a millisecond while the frame gate waits; none: the gate
     // only busy-waits (the handheld, whose sleeps last 10 ms, and the virtual clocks).
     void (*sleep_ms)(int ms) = nullptr;

@@ -2,7 +2,6 @@
 #include "demo/present.h"
 #include "fx/canvas.h"
 
-#include <SDL.h>
 #include <cstring>
 
 uint16_t grey_palette[256];
@@ -14,22 +13,23 @@ int clamp_grey(int v) {
 }
 } // namespace
 
-void make_grey_palette(SDL_Surface *screen, int step, int offset) {
+void make_grey_palette_mapped(int step, int offset, uint16_t (*map_rgb)(int r, int g, int b)) {
     int v = -offset;
     for (int i = 0; i < 256; ++i) {
         const int g = clamp_grey(v);
-        grey_palette[i] = (uint16_t)SDL_MapRGB(screen->format, (Uint8)g, (Uint8)g, (Uint8)g);
+        grey_palette[i] = map_rgb(g, g, g);
         v += step;
     }
 }
 
+namespace {
+uint16_t map_565(int r, int g, int b) {
+    return (uint16_t)((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+}
+} // namespace
+
 void make_grey_palette_565(int step, int offset) {
-    int v = -offset;
-    for (int i = 0; i < 256; ++i) {
-        const int g = clamp_grey(v);
-        grey_palette[i] = (uint16_t)((g >> 3) << 11 | (g >> 2) << 5 | (g >> 3));
-        v += step;
-    }
+    make_grey_palette_mapped(step, offset, map_565);
 }
 
 uint32_t present_rgb888(uint16_t pixel) {
@@ -44,11 +44,4 @@ void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas) {
         for (int x = 0; x < canvas_width; ++x) row[x] = grey_palette[src[x]];
         std::memcpy(pixels + (size_t)(y + screen_canvas_top) * pitch, row, sizeof row);
     }
-}
-
-void present_frame(SDL_Surface *screen, const uint8_t *canvas) {
-    SDL_LockSurface(screen);
-    present_copy((uint8_t *)screen->pixels, screen->pitch, canvas);
-    SDL_UnlockSurface(screen);
-    SDL_Flip(screen);
 }

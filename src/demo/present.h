@@ -2,8 +2,6 @@
 #pragma once
 #include <cstdint>
 
-struct SDL_Surface;
-
 constexpr int screen_width = 320;
 constexpr int screen_height = 240;
 constexpr int screen_bits = 16;
@@ -11,10 +9,11 @@ constexpr int screen_canvas_top = 20; // black bands above and below the Canvas
 
 extern uint16_t grey_palette[256];
 
-// Entry i maps grey clamp(i * step - offset) through the screen's pixel format.
-void make_grey_palette(SDL_Surface *screen, int step, int offset);
-// The same palette for a 5-6-5 screen, worked out without SDL: for the tools and the browser, whose
-// SDL maps every colour as 32-bit.
+// Entry i maps grey clamp(i * step - offset) through a pixel format: map_rgb gives a screen pixel
+// for 8-bit red, green and blue (the SDL front end's screen format).
+void make_grey_palette_mapped(int step, int offset, uint16_t (*map_rgb)(int r, int g, int b));
+// The same palette for a 5-6-5 screen: for the tools and the browser, whose SDL maps every colour
+// as 32-bit.
 void make_grey_palette_565(int step, int offset);
 // A 5-6-5 pixel as 8 bits a channel, each channel's high bits repeated into its low bits:
 // 0xRRGGBB. The colour a 16-bit screen shows, for pictures and the browser's canvas.
@@ -22,5 +21,3 @@ uint32_t present_rgb888(uint16_t pixel);
 // Copies a Canvas through the palette into screen rows 20..219 of 16-bit pixels whose rows are
 // pitch bytes apart.
 void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas);
-// Locks, copies, unlocks and flips.
-void present_frame(SDL_Surface *screen, const uint8_t *canvas);

@@ -1,5 +1,4 @@
-// Timeline lookup: pick this frame's scene and overlay rows and run a new scene row's entry
-// actions.
+// Timeline lookup: pick this frame's scene and overlay rows, and a new scene row's entry actions.
 #include "demo/timeline.h"
 #include "demo/clip.h"
 #include "fx/fx.h"
@@ -20,8 +19,10 @@ template <typename Row> int select_row(const Row *rows, int count, int song_cloc
 
 } // namespace
 
-FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state) {
+FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state,
+                              TimelineActions &actions) {
     FrameSettings s;
+    actions = TimelineActions{};
     const int c = select_row(scene_cues, scene_cue_count, song_clock);
     const int o = select_row(overlay_cues, overlay_cue_count, song_clock);
     if (c < 0 || o < 0) {
@@ -51,16 +52,22 @@ FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state) {
         else if (row.on_enter & enter_strip_origin)
             state.strip_origin = t;
         else if (row.on_enter & enter_clear_feedback)
-            fx_feedback_clear();
+            actions.clear_feedback = true;
         else if (row.on_enter & enter_rewind)
-            clip_rewind(clip_table[s.clip_index]);
+            actions.rewind = true;
         else
             ran = false;
         if (ran) state.last_entered = c;
     }
     if (c != state.last_flipped && (row.on_enter & enter_flip)) {
-        clip_flip_direction();
+        actions.flip = true;
         state.last_flipped = c;
     }
     return s;
+}
+
+void timeline_run_actions(const TimelineActions &actions, const FrameSettings &s) {
+    if (actions.clear_feedback) fx_feedback_clear();
+    if (actions.rewind) clip_rewind(clip_table[s.clip_index]);
+    if (actions.flip) clip_flip_direction();
 }

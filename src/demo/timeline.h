@@ -28,12 +28,14 @@ constexpr int picture_clip_mask = 0x0f;
 constexpr int picture_backdrop = 0x10;
 constexpr int picture_no_clip = 0x20;
 // Bits of SceneCue::on_enter.
+constexpr int enter_none = 0;
 constexpr int enter_flip = 0x01;
 constexpr int enter_rewind = 0x02;
 constexpr int enter_clear_feedback = 0x04;
 constexpr int enter_strip_origin = 0x08;
 constexpr int enter_glow_origin = 0x10;
 // Bits of SceneCue::effects.
+constexpr int effect_none = 0;
 constexpr int effect_strip = 0x01;
 constexpr int effect_feedback = 0x02;
 constexpr int effect_glow = 0x08;
@@ -64,8 +66,19 @@ struct FrameSettings {
     int overlay_y = 0;
 };
 
-// Selects this frame's rows, runs the entry actions of a newly entered scene row and returns the
-// frame's settings. A clock below 0 selects no row: no backdrop, clip, overlay or effect and no
-// action, so the Canvas keeps the picture it had (black before the music starts) and only film
-// damage runs on it.
-FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state);
+// What a newly entered scene row asks of the clips and the feedback, once.
+struct TimelineActions {
+    bool rewind = false;         // the row's clip back to its start
+    bool clear_feedback = false; // the feedback memory black
+    bool flip = false;           // the clips' playback direction reversed
+};
+
+// Selects this frame's rows and returns the frame's settings. A newly entered row's origins
+// (strip, glow) and the rows entered and flipped are kept in state; what it asks of the clips and
+// the feedback goes to actions, for timeline_run_actions. A clock below 0 selects no row: no
+// backdrop, clip, overlay or effect and no action, so the Canvas keeps the picture it had (black
+// before the music starts) and only film damage runs on it.
+FrameSettings timeline_lookup(int song_clock, int t, TimelineState &state,
+                              TimelineActions &actions);
+// Rewinds the frame's clip, clears the feedback and flips the direction, as actions ask.
+void timeline_run_actions(const TimelineActions &actions, const FrameSettings &s);

@@ -12,19 +12,19 @@ namespace {
 alignas(16) uint8_t feedback_buffer[canvas_size];
 constexpr int fixed_one = 256; // 8.8 fixed point
 constexpr int max_blur_columns = 1024;
-#if defined(__SSE2__)
-constexpr int blur_strip_columns = max_blur_columns;
-#else
 // The blur adds the row entering its window and takes off the one leaving it, up to 60 rows
 // earlier: in strips this narrow that window (60 x 160 bytes) stays in a 16 KB data cache.
-constexpr int blur_strip_columns = 160;
-#endif
-static_assert(blur_strip_columns <= max_blur_columns, "a strip has one sum a column");
+constexpr int scalar_strip_columns = 160;
+static_assert(scalar_strip_columns <= max_blur_columns, "a strip has one sum a column");
+FxKernels kernels = fx_kernels_native;
 } // namespace
+
+void fx_set_kernels(FxKernels k) {
+    kernels = k;
+}
 
 namespace {
 
-#if defined(__SSE2__)
 // For widths 2..256 the quotient v / width of a grey level is (v x m) >> 16 for m rounded up from
 // 65536 / width; checked against the division table, so the sums are the same either way.
 bool reciprocal(int width, uint16_t &m) {
@@ -35,8 +35,6 @@ bool reciprocal(int width, uint16_t &m) {
         if ((int32_t)(((uint32_t)v * m) >> 16) != T[v]) return false;
     return true;
 }
-
-#endif
 
 inline uint16_t quotient(uint8_t v, uint16_t m) {
     return (uint16_t)(((uint32_t)v * m) >> 16);
@@ -107,21 +105,19 @@ void fx_vertical_blur(const uint8_t *src, uint8_t *dst, int src_x, int src_y, in
                       int columns, int rows, int stride, int width) {
     // Each column is an independent running sum; walking the rows with one sum per column gives
     // the same values as walking the columns, reads memory in order and vectorises.
-    if (columns > blur_strip_columns) {
-        fx_vertical_blur(src, dst, src_x + blur_strip_columns, src_y, dst_x + blur_strip_columns,
-                         dst_y, columns - blur_strip_columns, rows, stride, width);
-        columns = blur_strip_columns;
+    const bool simd = kernels == fx_kernels_simd;
+    const int strip = simd ? max_blur_columns : scalar_strip_columns;
+    if (columns > strip) {
+        fx_vertical_blur(src, dst, src_x + strip, src_y, dst_x + strip, dst_y, columns - strip,
+                         rows, stride, width);
+        columns = strip;
     }
     const int32_t *T = division_table + width * grey_levels;
     const int h = width / 2;
     const uint8_t *s = src + src_y * stride + src_x;
     uint8_t *d = dst + dst_y * stride + dst_x;
     uint16_t m = 0;
-#if defined(__SSE2__)
-    const bool fast = reciprocal(width, m); // vectorises; without SIMD the table is cheaper
-#else
-    const bool fast = false;
-#endif
+    const bool fast = simd && reciprocal(width, m); // vectorises; without SIMD the table is cheaper
     // sums never pass 2 x 255 between an add and its subtract
     uint16_t sums[max_blur_columns] = {};
     const BlurRow row{sums, columns, m, fast ? nullptr : T};
@@ -198,11 +194,8 @@ void fx_rotozoom(uint8_t *dst, const uint8_t *src, int columns, int rows, int zo
 }
 
 void fx_feedback(uint8_t *canvas, int zoom, int angle) {
-#if defined(__SSE2__)
-    const bool by_multiply = fx_blend_by_multiply; // a lookup per pixel is cheaper without SIMD
-#else
-    const bool by_multiply = false;
-#endif
+    // without SIMD, two lookups a pixel are cheaper than the multiplies
+    const bool by_multiply = kernels == fx_kernels_simd && fx_blend_by_multiply;
     if (by_multiply) {
         // c / 5 + (f x 90) / 100, capped: the blend table's values, computed 16 bits at a time
         int k = 0;
@@ -240,8 +233,4 @@ void fx_feedback(uint8_t *canvas, int zoom, int angle) {
 
 void fx_feedback_clear() {
     std::memset(feedback_buffer, 0, sizeof feedback_buffer);
-}
-
-const uint8_t *fx_feedback_memory() {
-    return feedback_buffer;
 }

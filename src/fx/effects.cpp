@@ -24,6 +24,7 @@ constexpr uint8_t hole_white = 255;
 
 void fx_reset_state() {
     fx_feedback_clear();
+    fx_set_kernels(fx_kernels_native);
     shake_state = shake_seed;
 }
 

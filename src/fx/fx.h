@@ -36,6 +36,18 @@ constexpr int texture_side = 256;
 constexpr int sprite_sheet_width = 207;
 constexpr int sprite_sheet_height = 337;
 constexpr int sprite_count = 11;
+// The word sprites, by what they say: the index in sprite_row_table.
+constexpr int sprite_quell = 0;       // "QUELL"
+constexpr int sprite_quellbrand = 1;  // "QUELLBRAND"
+constexpr int sprite_credits = 2;     // "Tessaline & Vek present"
+constexpr int sprite_fin = 3;         // "fin."
+constexpr int sprite_the_spring = 4;  // "the spring"
+constexpr int sprite_the_steam = 5;   // "the steam"
+constexpr int sprite_the_fire = 6;    // "the fire"
+constexpr int sprite_greetings = 7;   // "greetings"
+constexpr int sprite_brand = 8;       // "BRAND"
+constexpr int sprite_spring_fire = 9; // "spring · fire"
+constexpr int sprite_in_motion = 10;  // "in motion"
 extern const uint8_t *const texture_image;
 extern const uint8_t *const sprite_sheet;
 extern const int32_t sprite_row_table[sprite_count + 1];
@@ -49,7 +61,19 @@ void fx_feedback(uint8_t *canvas, int zoom, int angle);
 void fx_rotozoom(uint8_t *dst, const uint8_t *src, int columns, int rows, int zoom_x, int zoom_y,
                  int angle);
 void fx_feedback_clear();
-const uint8_t *fx_feedback_memory();
+
+// The blur and the feedback blend each work one of two ways, with the same pictures: for SIMD
+// (division by reciprocal over the whole width, the blend by multiplying), where the processor
+// has SSE2, or for a small data cache (division by table in 160-column strips, the blend from its
+// two terms), elsewhere, as on the handheld. Both are built everywhere, so tests compare them.
+enum FxKernels { fx_kernels_scalar, fx_kernels_simd };
+#if defined(__SSE2__)
+constexpr FxKernels fx_kernels_native = fx_kernels_simd;
+#else
+constexpr FxKernels fx_kernels_native = fx_kernels_scalar;
+#endif
+// fx_kernels_native until set; fx_reset_state sets it back.
+void fx_set_kernels(FxKernels kernels);
 
 // Further Canvas effects.
 void fx_warp_texture(uint8_t *canvas, int t, int threshold);

@@ -1,5 +1,6 @@
 // Lookup tables built at start, and the constant sprite and blotch tables.
 #include "fx/fx.h"
+#include "data/embedded.h"
 
 #include <cmath>
 
@@ -13,8 +14,6 @@ uint16_t warp_offsets[canvas_size];
 float row_wave[canvas_height];
 float column_wave[canvas_width];
 
-extern "C" const uint8_t texture_tga[];
-extern "C" const uint8_t sprite_sheet_tga[];
 const uint8_t *const texture_image = texture_tga + tga_header_bytes;
 const uint8_t *const sprite_sheet = sprite_sheet_tga + tga_header_bytes;
 

@@ -2,6 +2,8 @@
 #include "sound/driver.h"
 #include "sound/mixer.h"
 
+#include <cstdio>
+
 namespace {
 
 int idle_set_sample(int, const int8_t *, uint32_t, uint32_t, uint32_t, int) {
@@ -69,28 +71,28 @@ const char *const snd_sdl_driver_name = "SDL audio";
 const char *const snd_silent_driver_name = "Super Vek NoSound Device 2.0c";
 
 int snd_choose_driver() {
-    return snd_choose_driver_from(stdin, stdout);
-}
-
-int snd_choose_driver_from(FILE *in, FILE *out) {
-    std::fputs("\n", out);
-    std::fflush(out);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
     // The word is read with a width so a long answer cannot overrun the buffer.
     char word[snd_answer_bytes] = "";
-    if (std::fscanf(in, "%99s", word) != 1) word[0] = '\0';
+    if (std::scanf("%99s", word) != 1) word[0] = '\0';
     static_assert(snd_answer_bytes == 100, "the scanf width above is one less than the buffer");
+    const bool known = word[0] >= '0' && word[0] <= '2';
+    return snd_open_driver(known ? word[0] - '0' : snd_no_mode);
+}
 
+int snd_open_driver(int mode) {
     int ok = 0;
-    switch (word[0]) {
-    case '1':
+    switch (mode) {
+    case snd_mode_u8_22050:
         snd_sound_mode = snd_mode_u8_22050;
         ok = open_sdl_driver(snd_rate_low);
         break;
-    case '2':
+    case snd_mode_s16_44100:
         snd_sound_mode = snd_mode_s16_44100;
         ok = open_sdl_driver(snd_rate_high);
         break;
-    case '0':
+    case snd_mode_silent:
         snd_sound_mode = snd_mode_silent;
         open_silent_driver();
         ok = 1;

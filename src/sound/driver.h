@@ -1,7 +1,6 @@
 // Sound drivers: the driver menu, the SoundDriver hooks, the voice-operation table and ticks.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 
 // The mixer's operations as the player reaches them. Never empty: before a driver is chosen every
 // entry does nothing.
@@ -25,6 +24,7 @@ extern const SndVoiceOps snd_mixer_ops; // what both drivers install
 constexpr int snd_mode_silent = 0;
 constexpr int snd_mode_u8_22050 = 1;
 constexpr int snd_mode_s16_44100 = 2;
+constexpr int snd_no_mode = -1; // an answer that names no driver
 constexpr int snd_rate_low = 22050;
 constexpr int snd_rate_high = 44100;
 constexpr int snd_format_u8 = 0x0008;
@@ -55,13 +55,13 @@ constexpr int snd_silent_timer_ms = 10;
 // The device in use: none (it never opens) until the program sets one, such as SDL's.
 extern SndAudioDevice snd_audio_device;
 extern const SndAudioDevice snd_no_audio_device;
-extern const SndAudioDevice snd_sdl_audio_device;
 
-// Prints an empty line, reads one word, opens the driver its first character picks. When the
-// answer is not 0, 1 or 2 or the device cannot be opened, the silent driver is installed and 0
-// returned.
+// Opens the driver of a sound mode (snd_mode_*). When the mode is none of them or the device
+// cannot be opened, says so on standard error, installs the silent driver and returns 0.
+int snd_open_driver(int mode);
+// The driver menu: prints an empty line, reads one word from standard input and opens the driver
+// its first character picks (0, 1 or 2; anything else counts as no driver).
 int snd_choose_driver();
-int snd_choose_driver_from(FILE *in, FILE *out);
 
 // Tick scheduling. With a clock, every tick's first sample and the clock it leaves go to the heard
 // clock (sound/heard.h).

@@ -97,6 +97,23 @@ void snd_heard_note_request(uint32_t now_ms, int64_t first_sample, int rate) {
     requests_seen.store(1, std::memory_order_release);
 }
 
+int64_t snd_heard_scheduled(const SndScheduledBuffer *ring, int kept, int count, double output_time,
+                            int lead_ms, int rate, int buffer_samples) {
+    const double at = output_time + lead_ms / 1000.0;
+    for (int back = 1; back <= count && back <= kept; ++back) {
+        const SndScheduledBuffer &b = ring[(count - back) % kept];
+        if (b.start > at) continue;
+        const int64_t into = (int64_t)((at - b.start) * rate);
+        return b.first_sample + (into < buffer_samples ? into : buffer_samples);
+    }
+    return -1;
+}
+
+int64_t snd_heard_never_back(int64_t position, int64_t *last) {
+    if (position < *last) position = *last;
+    return *last = position;
+}
+
 int64_t snd_heard_position(uint32_t now_ms, int latency_samples, int rate) {
     if (!requests_seen.load(std::memory_order_acquire)) return -1 - (int64_t)latency_samples;
     uint32_t v[3];

@@ -28,3 +28,20 @@ void snd_heard_note_request(uint32_t now_ms, int64_t first_sample, int rate);
 int64_t snd_heard_position(uint32_t now_ms, int latency_samples, int rate);
 // Requests compared; a fifth of a second of buffers.
 constexpr int snd_heard_requests_kept = 8;
+
+// Where the browser's output is, from when each buffer was scheduled to start on the audio
+// context's timeline (seconds).
+struct SndScheduledBuffer {
+    int64_t first_sample; // of the output stream
+    double start;
+};
+// The stream sample leaving for the speakers lead_ms after output_time, by the last buffers
+// scheduled: count buffers so far, the last min(count, kept) of them in ring[n % kept]. In a gap
+// after a buffer, the end of that buffer; before every buffer kept, -1.
+int64_t snd_heard_scheduled(const SndScheduledBuffer *ring, int kept, int count, double output_time,
+                            int lead_ms, int rate, int buffer_samples);
+
+// A heard position that never goes back, though its estimate may waver by a millisecond or two:
+// the larger of position and *last, which it becomes. *last starts at snd_heard_nothing_yet.
+constexpr int64_t snd_heard_nothing_yet = INT64_MIN;
+int64_t snd_heard_never_back(int64_t position, int64_t *last);

@@ -1,4 +1,6 @@
 // The demo's song: made the same way every time, loads as intended, and renders within its levels.
+#include "data/embedded.h"
+#include "demo/frame.h"
 #include "offline.h"
 #include "player/player.h"
 
@@ -8,9 +10,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
 
 namespace {
 
@@ -27,7 +26,8 @@ TEST(Song, GeneratorIsDeterministicAndEmbedded) {
     EXPECT_EQ(first, second);
     // the embedded copy has been converted in place by earlier loads only if loaded; compare
     // the untouched headers and sample data
-    ASSERT_EQ((size_t)(song_module_end - song_module), first.size());
+    ASSERT_EQ((size_t)song_module_size, first.size());
+    EXPECT_EQ(song_module[song_module_size], 0); // the zero byte a loop at the end may read
     EXPECT_EQ(0, std::memcmp(first.data(), song_module, pt_header_bytes));
     std::remove(a.c_str());
     std::remove(b.c_str());
@@ -37,11 +37,10 @@ struct Rendered {
     std::vector<int16_t> pcm;
     Rendered() {
         offline_sound_start();
-        const size_t size = (size_t)(song_module_end - song_module);
-        static std::vector<uint8_t> copy(song_module, song_module_end + 1);
-        EXPECT_EQ(pt_load(copy.data(), size), 1);
+        static std::vector<uint8_t> copy(song_module, song_module + song_module_size + 1);
+        EXPECT_EQ(pt_load(copy.data(), song_module_size), 1);
         int16_t buffer[offline_buffer_samples];
-        while (pt_song_clock() <= 1840) {
+        while (pt_song_clock() <= demo_end_clock) {
             offline_audio_buffer(buffer);
             pcm.insert(pcm.end(), buffer, buffer + offline_buffer_samples);
         }

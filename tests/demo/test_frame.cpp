@@ -1,6 +1,7 @@
 // Command line, key table and the frame loop's gate and exit, on a virtual clock.
 #include "demo/clip.h"
 #include "demo/frame.h"
+#include "demo/startup.h"
 #include "fx/fx.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,8 @@ struct Virtual {
     int clock = 0;
     int frames = 0;
     std::vector<int> frame_times;
+    std::vector<int> frame_clocks; // as the present hook was told
+    int clock_reads = 0;
     int slow_frame = -1;
     int quit_frame = -1;
     int quit_type = event_key_down;
@@ -112,6 +115,7 @@ uint32_t fake_ticks() {
     return v.ms++;
 }
 int fake_clock() {
+    ++v.clock_reads;
     return v.frames >= v.end_frame ? demo_end_clock + 1 : v.clock;
 }
 int fake_poll(int *type, int *key) {
@@ -123,8 +127,9 @@ int fake_poll(int *type, int *key) {
     }
     return 0;
 }
-void fake_present(const uint8_t *) {
-    v.frame_times.push_back(demo_time(v.ms, 0.0));
+void fake_present(const uint8_t *, int t, int clock) {
+    v.frame_times.push_back(t);
+    v.frame_clocks.push_back(clock);
     if (v.frames == v.slow_frame) v.ms += 100;
     ++v.frames;
 }
@@ -141,9 +146,7 @@ void fake_sleep(int ms) {
 }
 
 void run(Virtual setup, bool sleeping = false) {
-    fx_build_blend_tables();
-    fx_build_division_table();
-    fx_build_warp_map();
+    demo_build_tables();
     demo_reset();
     v = setup;
     sleeps = late_sleeps = 0;
@@ -201,6 +204,10 @@ TEST(FrameLoop, Clock1840GoesOn1841Ends) {
     s.end_frame = 6;
     run(s);
     EXPECT_EQ(v.frames, 7);
+    // the present hook is told the clock the frame was made from, read once a frame
+    const std::vector<int> told = {1840, 1840, 1840, 1840, 1840, 1840, 1841};
+    EXPECT_EQ(v.frame_clocks, told);
+    EXPECT_EQ(v.clock_reads, 7);
 }
 
 } // namespace
@@ -237,3 +244,34 @@ TEST(FrameLoop, StepsMakeTheFramesTheLoopMakes) {
     EXPECT_EQ(v.frame_times, looped);
     EXPECT_GT(waits, 30 * 30);
 }
+
+namespace {
+
+// The blur and the feedback the way the handheld runs them and the way x86 runs them: the same
+// frames, scene after scene (feedback, blur, both with the strip, glow with its flare).
+std::vector<std::vector<uint8_t>> shown;
+void keep_frame(const uint8_t *canvas, int, int) {
+    shown.emplace_back(canvas, canvas + canvas_size);
+    ++v.frames;
+}
+
+TEST(FrameLoop, BothKernelsMakeTheSameFrames) {
+    std::vector<std::vector<uint8_t>> frames[2];
+    for (FxKernels kernels : {fx_kernels_scalar, fx_kernels_simd}) {
+        demo_build_tables();
+        demo_reset();
+        fx_set_kernels(kernels);
+        shown.clear();
+        for (int clock : {440, 816, 1416, 1600, 1800}) {
+            v = Virtual{};
+            v.clock = clock;
+            v.end_frame = 6;
+            demo_run({fake_ticks, fake_clock, fake_poll, keep_frame}, 0.0);
+        }
+        frames[kernels] = shown;
+    }
+    ASSERT_EQ(frames[0].size(), 5u * 7u);
+    for (size_t i = 0; i < frames[0].size(); ++i) ASSERT_EQ(frames[0][i], frames[1][i]) << i;
+}
+
+} // namespace

@@ -1,8 +1,7 @@
-// The grey palette through a real 16-bit pixel format, and the Canvas copy into the screen.
+// The grey palette for a 16-bit screen, and the Canvas copy into the screen.
 #include "demo/present.h"
 #include "fx/canvas.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
@@ -10,49 +9,23 @@
 
 namespace {
 
-SDL_Surface *rgb565() {
-    return SDL_CreateRGBSurface(SDL_SWSURFACE, screen_width, screen_height, screen_bits, 0xf800,
-                                0x07e0, 0x001f, 0);
-}
-
 uint16_t map565(int g) {
     return (uint16_t)(((g >> 3) << 11) | ((g >> 2) << 5) | (g >> 3));
 }
 
 TEST(Palette, StepOneIsTheGreyRamp) {
-    SDL_Surface *s = rgb565();
-    ASSERT_NE(s, nullptr);
-    make_grey_palette(s, 1, 0);
+    make_grey_palette_565(1, 0);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(grey_palette[i], map565(i)) << i;
     EXPECT_EQ(grey_palette[0], 0);
     EXPECT_EQ(grey_palette[255], 0xffff);
-    SDL_FreeSurface(s);
 }
 
 TEST(Palette, StepTwoOffsetTen) {
-    SDL_Surface *s = rgb565();
-    make_grey_palette(s, 2, 10);
+    make_grey_palette_565(2, 10);
     for (int i = 0; i <= 5; ++i) EXPECT_EQ(grey_palette[i], map565(0)) << i;
     EXPECT_EQ(grey_palette[6], map565(2));
     EXPECT_EQ(grey_palette[132], map565(254));
     for (int i = 133; i < 256; ++i) EXPECT_EQ(grey_palette[i], map565(255)) << i;
-    SDL_FreeSurface(s);
-}
-
-// The palette worked out without SDL is the one SDL maps, for every step and offset the demo
-// could pass.
-TEST(Palette, WithoutSdlEqualsSdlMapping) {
-    SDL_Surface *s = rgb565();
-    const struct { int step, offset; } cases[] = {{1, 0}, {2, 10}, {3, -40}, {1, 255}, {0, -128}};
-    for (const auto &c : cases) {
-        make_grey_palette(s, c.step, c.offset);
-        uint16_t by_sdl[256];
-        std::memcpy(by_sdl, grey_palette, sizeof by_sdl);
-        make_grey_palette_565(c.step, c.offset);
-        for (int i = 0; i < 256; ++i)
-            ASSERT_EQ(grey_palette[i], by_sdl[i]) << c.step << " " << c.offset << " " << i;
-    }
-    SDL_FreeSurface(s);
 }
 
 // Widened colours: black and white stay exact, and every grey of the ramp comes back within the
@@ -82,9 +55,7 @@ struct Screen {
 };
 
 TEST(Present, WhiteCanvasFillsTheMiddleRowsOnly) {
-    SDL_Surface *s = rgb565();
-    make_grey_palette(s, 1, 0);
-    SDL_FreeSurface(s);
+    make_grey_palette_565(1, 0);
     for (int pitch : {640, 704}) {
         Screen screen(pitch);
         std::vector<uint8_t> canvas(canvas_size, 255);
@@ -101,9 +72,7 @@ TEST(Present, WhiteCanvasFillsTheMiddleRowsOnly) {
 }
 
 TEST(Present, LastCanvasPixelLandsAtRow219Column319) {
-    SDL_Surface *s = rgb565();
-    make_grey_palette(s, 1, 0);
-    SDL_FreeSurface(s);
+    make_grey_palette_565(1, 0);
     Screen screen(640);
     std::vector<uint8_t> canvas(canvas_size, 0);
     canvas[canvas_size - 1] = 255;
@@ -114,23 +83,6 @@ TEST(Present, LastCanvasPixelLandsAtRow219Column319) {
     int lit = 0;
     for (size_t i = 0; i < screen.bytes.size(); ++i) lit += screen.bytes[i] != 0;
     EXPECT_EQ(lit, 4);
-}
-
-TEST(Present, FrameOnTheDummyScreen) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    SDL_Surface *screen = SDL_SetVideoMode(screen_width, screen_height, screen_bits, 0);
-    ASSERT_NE(screen, nullptr);
-    std::memset(screen->pixels, 0, (size_t)screen->pitch * screen_height);
-    make_grey_palette(screen, 1, 0);
-    std::vector<uint8_t> canvas(canvas_size, 255);
-    present_frame(screen, canvas.data());
-    const uint8_t *p = static_cast<const uint8_t *>(screen->pixels);
-    uint16_t top, mid;
-    std::memcpy(&top, p + 19 * screen->pitch, 2);
-    std::memcpy(&mid, p + 20 * screen->pitch, 2);
-    EXPECT_EQ(top, 0);
-    EXPECT_EQ(mid, grey_palette[255]);
-    SDL_Quit();
 }
 
 } // namespace

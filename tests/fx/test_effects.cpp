@@ -319,16 +319,58 @@ void blur_reference(const uint8_t *src, uint8_t *dst, int columns, int rows, int
     }
 }
 
+constexpr FxKernels both_kernels[] = {fx_kernels_scalar, fx_kernels_simd};
+
 TEST_F(Effects, BlurMatchesThePlainAlgorithmAtEveryWidth) {
     constexpr int columns = 24, rows = 700, stride = 24;
     std::vector<uint8_t> src((size_t)rows * stride);
     for (size_t k = 0; k < src.size(); ++k) src[k] = (uint8_t)(k * 131 + k / 7);
-    for (int width = 1; width < 640; width += (width < 70 ? 1 : 37)) {
-        std::vector<uint8_t> a(src.size(), 9), b(src.size(), 9);
-        fx_vertical_blur(src.data(), a.data(), 0, 0, 0, 0, columns, rows, stride, width);
-        blur_reference(src.data(), b.data(), columns, rows, stride, width);
-        ASSERT_EQ(a, b) << "width " << width;
+    for (FxKernels kernels : both_kernels) {
+        fx_set_kernels(kernels);
+        for (int width = 1; width < 640; width += (width < 70 ? 1 : 37)) {
+            std::vector<uint8_t> a(src.size(), 9), b(src.size(), 9);
+            fx_vertical_blur(src.data(), a.data(), 0, 0, 0, 0, columns, rows, stride, width);
+            blur_reference(src.data(), b.data(), columns, rows, stride, width);
+            ASSERT_EQ(a, b) << "kernels " << kernels << " width " << width;
+        }
     }
+}
+
+// Wider than a strip, on a window of a larger picture: both ways give the plain algorithm's
+// picture, every strip boundary included.
+TEST_F(Effects, BothBlursMatchAcrossStrips) {
+    constexpr int stride = 700, rows = 230, columns = 650, x0 = 17, y0 = 11;
+    std::vector<uint8_t> src((size_t)(rows + y0) * stride);
+    for (size_t k = 0; k < src.size(); ++k) src[k] = (uint8_t)(k * 37 + k / 331);
+    for (int width : {1, 2, 10, 33, 60, 255, 256, 257, 639}) {
+        std::vector<uint8_t> want(src.size(), 9);
+        blur_reference(src.data() + y0 * stride + x0, want.data() + y0 * stride + x0, columns, rows,
+                       stride, width);
+        for (FxKernels kernels : both_kernels) {
+            fx_set_kernels(kernels);
+            std::vector<uint8_t> got(src.size(), 9);
+            fx_vertical_blur(src.data(), got.data(), x0, y0, x0, y0, columns, rows, stride, width);
+            ASSERT_EQ(got, want) << "kernels " << kernels << " width " << width;
+        }
+    }
+}
+
+// Three feedback calls in a row, each blend reading what the call before remembered: the same
+// Canvases both ways.
+TEST_F(Effects, BothFeedbackBlendsGiveTheSamePictures) {
+    const int settings[][2] = {{250, 0}, {245, 0}, {250, 1}};
+    Picture results[2][3];
+    for (FxKernels kernels : both_kernels) {
+        fx_reset_state();
+        fx_set_kernels(kernels);
+        for (int i = 0; i < 3; ++i) {
+            Picture canvas(canvas_size);
+            for (int k = 0; k < canvas_size; ++k) canvas[k] = (uint8_t)(k * (i + 3) + k / 256);
+            fx_feedback(canvas.data(), settings[i][0], settings[i][1]);
+            results[kernels][i] = canvas;
+        }
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(results[0][i], results[1][i]) << "call " << i;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -40,23 +41,57 @@ struct Driver : testing::Test {
         fake_now = 0;
         snd_audio_device = {fake_open, fake_pause, fake_timer, fake_clock};
     }
-    void TearDown() override { snd_audio_device = snd_sdl_audio_device; }
+    void TearDown() override { snd_audio_device = snd_no_audio_device; }
+    // The menu reads standard input: the answer comes through a pipe in its place, and whatever
+    // the menu left unread is drained before standard input is put back.
     int choose(const std::string &answer, std::string *printed = nullptr) {
-        FILE *in = tmpfile(), *out = tmpfile();
-        std::fputs(answer.c_str(), in);
-        std::rewind(in);
-        const int r = snd_choose_driver_from(in, out);
-        if (printed) {
-            std::rewind(out);
-            char buf[64] = "";
-            const size_t n = std::fread(buf, 1, sizeof buf - 1, out);
-            *printed = std::string(buf, n);
+        int fds[2];
+        EXPECT_EQ(pipe(fds), 0);
+        EXPECT_EQ(write(fds[1], answer.data(), answer.size()), (ssize_t)answer.size());
+        close(fds[1]);
+        const int saved = dup(0);
+        dup2(fds[0], 0);
+        close(fds[0]);
+        std::clearerr(stdin);
+        testing::internal::CaptureStdout();
+        const int r = snd_choose_driver();
+        const std::string out = testing::internal::GetCapturedStdout();
+        if (printed) *printed = out;
+        while (std::getchar() != EOF) {
         }
-        std::fclose(in);
-        std::fclose(out);
+        dup2(saved, 0);
+        close(saved);
+        std::clearerr(stdin);
         return r;
     }
 };
+
+// Opened by its mode, as the offline clock and the browser do: no menu, nothing printed.
+TEST_F(Driver, OpenedByMode) {
+    struct Case {
+        int mode, result, sound_mode, freq;
+        const char *name;
+    };
+    const Case cases[] = {
+        {snd_mode_s16_44100, 1, snd_mode_s16_44100, 44100, "SDL audio"},
+        {snd_mode_u8_22050, 1, snd_mode_u8_22050, 22050, "SDL audio"},
+        {snd_mode_silent, 1, snd_mode_silent, 0, "Super Vek NoSound Device 2.0c"},
+        {snd_no_mode, 0, snd_mode_silent, 0, "Super Vek NoSound Device 2.0c"},
+        {3, 0, snd_mode_silent, 0, "Super Vek NoSound Device 2.0c"},
+        {'2', 0, snd_mode_silent, 0, "Super Vek NoSound Device 2.0c"},
+    };
+    for (const Case &c : cases) {
+        SetUp();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(snd_open_driver(c.mode), c.result) << c.mode;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.mode;
+        EXPECT_EQ(snd_sound_mode, c.sound_mode) << c.mode;
+        EXPECT_EQ(dev.freq, c.freq) << c.mode;
+        EXPECT_STREQ(snd_driver_name, c.name) << c.mode;
+        EXPECT_EQ(snd_master_level(), 64) << c.mode;
+        EXPECT_EQ(snd_voice_ops.set_period, snd_mixer_ops.set_period) << c.mode;
+    }
+}
 
 TEST_F(Driver, AnswerTwoOpens44100Sixteen) {
     std::string printed;

@@ -40,17 +40,12 @@ struct Heard : testing::Test {
         ticks = 0;
         snd_audio_device = {opens, no_pause, no_timer, no_ms};
         snd_set_tick_handler(tick, clock_now);
-        FILE *in = tmpfile(), *out = tmpfile();
-        std::fputs("2\n", in);
-        std::rewind(in);
-        snd_choose_driver_from(in, out);
-        std::fclose(in);
-        std::fclose(out);
+        snd_open_driver(snd_mode_s16_44100);
         snd_start(41);
     }
     void TearDown() override {
         snd_driver_clear();
-        snd_audio_device = snd_sdl_audio_device;
+        snd_audio_device = snd_no_audio_device;
     }
     // Buffers of these sample counts; returns the samples output.
     int64_t play(const std::vector<int> &sizes) {
@@ -190,6 +185,58 @@ TEST(HeardEstimate, MillisecondCounterMayWrap) {
         snd_heard_note_request(t0 + (uint32_t)(k * 46), (int64_t)k * buffer, rate);
     const uint32_t now = t0 + 9 * 46 + 20; // past the wrap
     EXPECT_NEAR((double)snd_heard_position(now, 0, rate), 9.0 * buffer + 882, 45);
+}
+
+// ---- the browser's estimate, from each buffer's scheduled start ----
+
+// Buffers of 2048 samples scheduled back to back from 10 s on the context's timeline, buffer k
+// starting at 10 + k x 2048 / 44100 s, except where a gap pushed a start later.
+struct Schedule {
+    SndScheduledBuffer ring[4];
+    int count = 0;
+    void add(int64_t first_sample, double start) { ring[count++ % 4] = {first_sample, start}; }
+};
+constexpr double seconds_per_buffer = (double)buffer / rate;
+
+TEST(HeardScheduled, SampleLeavingByTheSchedule) {
+    Schedule s;
+    for (int k = 0; k < 3; ++k) s.add((int64_t)k * buffer, 10 + k * seconds_per_buffer);
+    // a gap: buffer 3 starts 0.1 s after buffer 2 ends
+    const double gap_end = 10 + 3 * seconds_per_buffer + 0.1;
+    s.add(3 * buffer, gap_end);
+    // times half a sample past a sample, so no rounding decides the answer
+    auto at = [](double start, int samples) { return start + (samples + 0.5) / rate; };
+    const struct {
+        double output_time;
+        int lead_ms;
+        int64_t sample;
+    } cases[] = {
+        {9.0, 0, -1},                               // before every buffer
+        {at(10, 0), 0, 0},                          // the first buffer's first sample
+        {at(10, 0), 20, 882},                       // half a frame later: 20 ms of samples
+        {at(10, -882), 20, 0},                      // the lead reaches into the first buffer
+        {at(10, 2048 + 441), 0, 2048 + 441},        // the second buffer
+        {at(10, 3 * buffer + 2205), 0, 3 * buffer}, // in the gap: the end of buffer 2
+        {at(gap_end, 0), 0, 3 * buffer},            // buffer 3 begins
+        {at(gap_end, 441), 0, 3 * buffer + 441},
+        {30.0, 0, 4 * buffer}, // past the last buffer: its end
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(snd_heard_scheduled(s.ring, 4, s.count, c.output_time, c.lead_ms, rate, buffer),
+                  c.sample)
+            << c.output_time << " + " << c.lead_ms << " ms";
+    // buffers dropped from the ring are not looked at: before the oldest kept, nothing
+    for (int k = 4; k < 9; ++k) s.add((int64_t)k * buffer, gap_end + (k - 3) * seconds_per_buffer);
+    EXPECT_EQ(snd_heard_scheduled(s.ring, 4, s.count, at(gap_end, 441), 0, rate, buffer), -1);
+    EXPECT_EQ(snd_heard_scheduled(s.ring, 4, 0, at(10, 441), 0, rate, buffer), -1);
+}
+
+TEST(HeardScheduled, NeverBack) {
+    int64_t last = snd_heard_nothing_yet;
+    const int64_t estimates[] = {-1, 500, 480, 520, 519, 4000, 3999};
+    const int64_t passed[] = {-1, 500, 500, 520, 520, 4000, 4000};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(snd_heard_never_back(estimates[i], &last), passed[i]);
+    EXPECT_EQ(last, 4000);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
-// Quellbrand: start-up, the frame loop on SDL, and the hand-over to the launcher.
+// Quellbrand on SDL: start-up, the frame loop, and the hand-over to the launcher.
 #include "demo/frame.h"
 #include "demo/present.h"
 #include "demo/scale.h"
+#include "demo/startup.h"
 #include "demo/sync.h"
-#include "fx/fx.h"
+#include "host/sdl/present_sdl.h"
+#include "host/sdl/sdl_audio.h"
 #include "player/player.h"
 #include "sound/driver.h"
 #include "sound/heard.h"
@@ -16,9 +18,6 @@
 #include <ctime>
 #include <unistd.h>
 
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
-
 namespace {
 
 static_assert(demo_fullscreen == SDL_FULLSCREEN, "the command line's full-screen flag is SDL's");
@@ -26,7 +25,6 @@ static_assert(event_key_down == SDL_KEYDOWN && event_mouse_button_down == SDL_MO
               "event codes");
 static_assert(key_escape == SDLK_ESCAPE && key_f4 == SDLK_F4 && key_down == SDLK_DOWN, "key codes");
 
-constexpr int tick_rate = 41;
 const char *const launcher_dir = "/usr/gp2x";
 const char *const launcher = "/usr/gp2x/gp2xmenu";
 const char *const caption = "Quellbrand by Tessaline & Vek";
@@ -59,27 +57,19 @@ uint32_t sdl_ticks() {
 
 // QUELLBRAND_SYNC=heard: the pictures follow the song as it is heard, not as it is mixed.
 int heard_latency = 0;
-int64_t heard_last = INT64_MIN;
+int64_t heard_last = snd_heard_nothing_yet;
 int heard_song_clock() {
-    // never back, though the estimate may waver by a millisecond or two
-    int64_t p = snd_heard_position(SDL_GetTicks(), heard_latency, snd_output_rate);
-    if (p < heard_last) p = heard_last;
-    heard_last = p;
-    return snd_heard_clock(p);
+    const int64_t p = snd_heard_position(SDL_GetTicks(), heard_latency, snd_output_rate);
+    return snd_heard_clock(snd_heard_never_back(p, &heard_last));
 }
 
 // QUELLBRAND_TRACE=FILE: the monotonic time and the song clock of every presented frame.
-int (*clock_source)() = pt_song_clock;
-int frame_clock = 0;
+int (*song_clock)() = pt_song_clock;
 FILE *trace = nullptr;
-int song_clock() {
-    return frame_clock = clock_source();
-}
-void trace_frame() {
+void trace_frame(int clock) {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    std::fprintf(trace, "%lld %d\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec,
-                 frame_clock);
+    std::fprintf(trace, "%lld %d\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec, clock);
 }
 
 void choose_clock() {
@@ -100,7 +90,7 @@ void choose_clock() {
         SDL_AudioDriverName(driver, sizeof driver);
         heard_latency = demo_heard_latency(snd_output_rate, snd_device_samples,
                                            demo_server_allowance_ms(driver), offset);
-        clock_source = heard_song_clock;
+        song_clock = heard_song_clock;
     }
     const char *path = std::getenv("QUELLBRAND_TRACE");
     if (path && path[0]) {
@@ -123,7 +113,7 @@ int sdl_poll(int *type, int *key) {
     return 1;
 }
 
-void sdl_present(const uint8_t *canvas) {
+void sdl_present(const uint8_t *canvas, int, int clock) {
     if (!scaled) {
         present_frame(screen, canvas);
     } else {
@@ -132,7 +122,7 @@ void sdl_present(const uint8_t *canvas) {
         SDL_UnlockSurface(screen);
         SDL_Flip(screen);
     }
-    if (trace) trace_frame();
+    if (trace) trace_frame(clock);
 }
 
 #ifndef QB_BUSY_GATE
@@ -177,9 +167,7 @@ bool init_video() {
 
 int main(int argc, char **argv) {
     const uint32_t flags = demo_video_flags(argc, argv);
-    fx_build_blend_tables();
-    fx_build_division_table();
-    fx_build_warp_map();
+    demo_build_tables();
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO);
     const bool video = init_video();
     catch_stop_signals();
@@ -189,7 +177,7 @@ int main(int argc, char **argv) {
     snd_audio_device = snd_sdl_audio_device;
     snd_set_tick_handler(pt_tick, pt_song_clock);
     snd_choose_driver();
-    pt_load(song_module, (size_t)(song_module_end - song_module));
+    demo_load_song();
 
     // Without a graphical display SDL 1.2 falls back to drawing in the terminal with characters,
     // and SDL 1.2 on SDL 2 to drawing nowhere: neither shows the demo, so both count as no video
@@ -216,7 +204,7 @@ int main(int argc, char **argv) {
     catch_stop_signals(); // again, in case opening the screen set SDL's own
     make_grey_palette(screen, 1, 0);
     choose_clock();
-    snd_start(tick_rate);
+    snd_start(demo_tick_rate);
 
 #ifdef QB_BUSY_GATE
     const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, nullptr};

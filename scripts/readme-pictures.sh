@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The README's pictures: frames of the demo from the capture at scale 2, chosen to show its range,
 # and a contact strip of the whole demo, in docs/. The same bytes every time they are made.
-#   tools/readme-pictures.sh [BUILD]
+#   scripts/readme-pictures.sh [BUILD]
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}

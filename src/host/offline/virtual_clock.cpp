@@ -1,9 +1,8 @@
 // The sound path without a device, and the virtual clock the offline front ends run on.
-#include "demo/virtual_clock.h"
+#include "host/offline/virtual_clock.h"
+#include "demo/startup.h"
 #include "player/player.h"
 #include "sound/driver.h"
-
-#include <cstdio>
 
 namespace {
 int open_device(int, int, int, int) {
@@ -14,7 +13,6 @@ void no_timer(int) {}
 uint32_t no_clock() {
     return 0;
 }
-constexpr int tick_rate = 41;
 } // namespace
 
 void offline_sound_start() {
@@ -23,19 +21,13 @@ void offline_sound_start() {
 }
 
 void offline_sound_begin() {
-    snd_start(tick_rate);
+    snd_start(demo_tick_rate);
 }
 
 void offline_sound_choose() {
     snd_audio_device = {open_device, no_pause, no_timer, no_clock};
     snd_set_tick_handler(pt_tick);
-    FILE *answer = tmpfile();
-    FILE *sink = tmpfile();
-    std::fputs("2\n", answer);
-    std::rewind(answer);
-    snd_choose_driver_from(answer, sink);
-    std::fclose(answer);
-    std::fclose(sink);
+    snd_open_driver(snd_mode_s16_44100);
 }
 
 void offline_audio_buffer(int16_t *samples) {

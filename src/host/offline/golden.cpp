@@ -1,5 +1,5 @@
 // The golden record: what a whole run showed and played, as reviewed text.
-#include "golden.h"
+#include "host/offline/golden.h"
 #include "demo/timeline.h"
 #include "fx/canvas.h"
 
@@ -62,10 +62,6 @@ void golden_frame(const uint8_t *canvas, int t, int clock) {
     while (cues_seen < cue_clock_count && clock >= cue_clocks[cues_seen])
         cue_hashes[cues_seen++] = hash;
     ++frames;
-}
-
-int golden_frames() {
-    return frames;
 }
 
 bool golden_write(const char *path, uint64_t buffers) {

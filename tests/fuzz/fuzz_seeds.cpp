@@ -1,13 +1,11 @@
 // Writes the fuzzer's seed corpus: modules from the module writer with every signature and
 // effect, the demo's own song, and hand-made edge cases.
+#include "data/embedded.h"
 #include "modwriter.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
 
 namespace {
 
@@ -86,7 +84,7 @@ int main(int argc, char **argv) {
     restart[950] = 0;
     put("restart-and-no-length", restart);
 
-    put("song", std::vector<uint8_t>(song_module, song_module_end));
+    put("song", std::vector<uint8_t>(song_module, song_module + song_module_size));
     std::printf("%d seeds in %s\n", written, dir.c_str());
     return 0;
 }

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the demo for web browsers into build-web/site and serves that
 # folder on http://127.0.0.1:8000 (loopback only).
-#   tools/web.sh            build and serve
-#   tools/web.sh --build    build only (the site, and the capture tool for Node)
+#   scripts/web.sh            build and serve
+#   scripts/web.sh --build    build only (the site, and the capture tool for Node)
 set -eu
 cd "$(dirname "$0")/.."
 serve=1
 [ "${1:-}" = "--build" ] && serve=0
-bash tools/deps.sh web
+bash scripts/deps.sh web
 # emscripten's optimiser needs Debian's JavaScript parser, whatever node is first on PATH
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 jobs=$(nproc)

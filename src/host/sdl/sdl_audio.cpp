@@ -1,5 +1,5 @@
 // The SDL side of the sound drivers: the audio device and the silent driver's timer.
-#include "sound/driver.h"
+#include "host/sdl/sdl_audio.h"
 #include "sound/heard.h"
 
 #include <SDL.h>

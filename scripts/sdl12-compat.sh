@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Unpacks Debian's sdl12-compat (SDL 1.2 on top of SDL 2) into DIR without installing it (it
 # conflicts with libsdl1.2debian); prints the folder to put in LD_LIBRARY_PATH.
-#   tools/sdl12-compat.sh DIR
+#   scripts/sdl12-compat.sh DIR
 set -eu
 dir=$(realpath -m "$1")
 lib=$dir/usr/lib/$(gcc -dumpmachine)/sdl12-compat

@@ -3,7 +3,7 @@
 # pictures following the song as it is heard.
 set -eu
 cd "$(dirname "$0")/.."
-bash tools/deps.sh run
+bash scripts/deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target quellbrand >/dev/null
 # scaled by whole pixels to fit the desktop and heard-synced, unless the caller chose otherwise

@@ -3,8 +3,10 @@
 // log spectrum from the 2048 samples before to the 2048 after) and ranks each cut among all row
 // starts: 1.0 is the largest change in the song. With --at-least R it fails when a cut ranks
 // below R.
-#include "cuts.h"
-#include "offline.h"
+#include "data/cuts.h"
+#include "demo/frame.h"
+#include "demo/startup.h"
+#include "host/offline/virtual_clock.h"
 #include "player/player.h"
 #include "sound/driver.h"
 #include "sound/mixer.h"
@@ -17,13 +19,9 @@
 #include <string>
 #include <vector>
 
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
-
 namespace {
 
 constexpr int window = 2048;
-constexpr int song_end_clock = 1840;
 
 void fft(std::vector<std::complex<double>> &a) {
     const size_t n = a.size();
@@ -65,7 +63,7 @@ int main(int argc, char **argv) {
     const double at_least =
         argc == 3 && std::string(argv[1]) == "--at-least" ? std::atof(argv[2]) : 0;
     offline_sound_start();
-    pt_load(song_module, (size_t)(song_module_end - song_module));
+    demo_load_song();
     // the audio callback's schedule: a tick, then its samples
     const int per_tick = snd_samples_per_tick();
     std::vector<int16_t> samples;
@@ -75,7 +73,7 @@ int main(int argc, char **argv) {
     while (true) {
         pt_tick();
         const int clock = pt_song_clock();
-        if (clock > song_end_clock) break;
+        if (clock > demo_end_clock) break;
         if (clock != last) row_starts.push_back({clock, samples.size()});
         last = clock;
         snd_mix(buffer.data(), per_tick, 1);

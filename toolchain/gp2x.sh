@@ -11,13 +11,13 @@
 #                      executable of musl and libgcc-v4t.a and nothing else: no C++ run-time
 #   sdl/               SDL 1.2 from the libsdl1.2 source package, static: framebuffer console and
 #                      dummy video, OSS and disk audio
-#   tools/gp2x-toolchain.sh [DIR]
+#   toolchain/gp2x.sh [DIR]
 set -eu
 cd "$(dirname "$0")/.."
 here=$PWD
 out=$(realpath -m "${1:-build-gp2x/toolchain}")
 # the cache holds while this script and the musl patch are the ones that made it
-key=$(cat tools/gp2x-toolchain.sh tools/gp2x-musl-old-kernels.patch | sha256sum | cut -c 1-16)
+key=$(cat toolchain/gp2x.sh toolchain/musl-old-kernels.patch | sha256sum | cut -c 1-16)
 [ "$(cat "$out/.complete" 2>/dev/null)" = "$key" ] && { echo "$out"; exit 0; }
 rm -rf "$out/.complete" "$out/musl" "$out/sdl" "$out/src/musl"
 dpkg -s crossbuild-essential-armel >/dev/null 2>&1 ||
@@ -26,14 +26,14 @@ cc=arm-linux-gnueabi-gcc
 arch=(-march=armv4t -mtune=arm920t -mfloat-abi=soft -marm)
 src=$out/src
 mkdir -p "$src" "$out/lib"
-bash tools/deb-src.sh
+bash scripts/deb-src.sh
 cd "$src"
 
 # musl, static only
 [ -d musl ] || {
     apt-get source --download-only -qq musl >/dev/null 2>&1
     mkdir musl && tar -xf musl_*.orig.tar.gz -C musl --strip-components=1
-    patch -s -d musl -p1 <"$here/tools/gp2x-musl-old-kernels.patch"
+    patch -s -d musl -p1 <"$here/toolchain/musl-old-kernels.patch"
 }
 (cd musl && CC=$cc CFLAGS="${arch[*]} -O2" ./configure --prefix="$out/musl" --target=arm-linux-gnueabi \
     --disable-shared >"$out/musl.log" 2>&1 && make -j"$(nproc)" >>"$out/musl.log" 2>&1 &&
@@ -106,7 +106,7 @@ for tool in gcc g++; do
     fi
     cat >"$out/bin/gp2x-$tool" <<WRAPPER
 #!/bin/sh
-# arm-linux-gnueabi-$tool for the static ARMv4T musl executable (tools/gp2x-toolchain.sh)
+# arm-linux-gnueabi-$tool for the static ARMv4T musl executable (toolchain/gp2x.sh)
 link=1
 for a; do case \$a in -c | -S | -E | -M | -MM) link=0 ;; esac; done
 set -- ${arch[*]} -nostdinc $headers -isystem $out/musl/include -isystem $kernel -isystem $gcc_include "\$@"

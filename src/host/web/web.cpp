@@ -1,23 +1,21 @@
 // Quellbrand in a web browser: started by the page's click, stepped once per animation frame,
 // and exact renders on the capture's virtual clock for the page's tests.
+#include "data/embedded.h"
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "demo/startup.h"
 #include "demo/sync.h"
-#include "demo/virtual_clock.h"
-#include "fx/fx.h"
+#include "host/offline/virtual_clock.h"
+#include "host/sdl/sdl_audio.h"
 #include "player/player.h"
 #include "sound/driver.h"
 #include "sound/heard.h"
 #include "sound/mixer.h"
 
 #include <SDL.h>
-#include <cstdio>
 #include <cstring>
 #include <emscripten.h>
 #include <vector>
-
-extern "C" uint8_t song_module[];
-extern "C" uint8_t song_module_end[];
 
 // What the page shows and is told: a finished screen of RGBA pixels, the end of the demo, an exact
 // render that is ready.
@@ -64,7 +62,6 @@ EM_JS(void, page_trace_frame, (double at, int clock), {
 
 namespace {
 
-constexpr int tick_rate = 41;
 constexpr int screen_pixels = screen_width * screen_height;
 constexpr uint32_t opaque = 0xff000000u;
 constexpr int key_queue_size = 64;
@@ -113,49 +110,35 @@ void show(const uint8_t *canvas) {
     page_show(screen_rgba, screen_pixels);
 }
 
-void offline_present(const uint8_t *canvas) {
-    if (render_shown || pt_song_clock() < render_clock) return;
+void offline_present(const uint8_t *canvas, int, int clock) {
+    if (render_shown || clock < render_clock) return;
     show(canvas);
     render_shown = true;
 }
 
 // The buffers scheduled last: their first sample of the stream and their start on the context's
 // timeline. A few more than the queue holds.
-struct ScheduledBuffer {
-    int64_t first_sample;
-    double start;
-};
 constexpr int scheduled_kept = 16;
-ScheduledBuffer scheduled[scheduled_kept];
+SndScheduledBuffer scheduled[scheduled_kept];
 int scheduled_count = 0;
 
 // The song as heard: the sample leaving for the speakers half a frame from now, by the schedule.
 bool heard_sync = true;
-int64_t heard_last = INT64_MIN;
+int64_t heard_last = snd_heard_nothing_yet;
 int heard_song_clock() {
-    const double at = page_output_time() + sync_frame_lead_ms / 1000.0;
-    int64_t p = -1;
-    for (int back = 1; back <= scheduled_count && back <= scheduled_kept; ++back) {
-        const ScheduledBuffer &b = scheduled[(scheduled_count - back) % scheduled_kept];
-        if (b.start > at) continue;
-        // in a gap after a buffer, the end of that buffer is what was heard last
-        const int64_t into = (int64_t)((at - b.start) * snd_output_rate);
-        p = b.first_sample + (into < snd_device_samples ? into : snd_device_samples);
-        break;
-    }
-    if (p < heard_last) p = heard_last;
-    heard_last = p;
-    return snd_heard_clock(p);
+    const int64_t p =
+        snd_heard_scheduled(scheduled, scheduled_kept, scheduled_count, page_output_time(),
+                            sync_frame_lead_ms, snd_output_rate, snd_device_samples);
+    return snd_heard_clock(snd_heard_never_back(p, &heard_last));
 }
 
-int frame_clock = 0;
 int live_song_clock() {
-    return frame_clock = heard_sync ? heard_song_clock() : pt_song_clock();
+    return heard_sync ? heard_song_clock() : pt_song_clock();
 }
 
-void show_live(const uint8_t *canvas) {
+void show_live(const uint8_t *canvas, int, int clock) {
     show(canvas);
-    if (page_tracing()) page_trace_frame(page_output_time(), frame_clock);
+    if (page_tracing()) page_trace_frame(page_output_time(), clock);
 }
 
 const DemoHost live_host = {sdl_ticks, live_song_clock, queued_key, show_live, nullptr};
@@ -183,10 +166,6 @@ void reset_all() {
         rgba_palette[i] = opaque | (c & 0xff) << 16 | (c & 0xff00) | (c >> 16);
     }
     for (uint32_t &p : screen_rgba) p = opaque;
-}
-
-void load_song() {
-    pt_load(song_module, (size_t)(song_module_end - song_module));
 }
 
 void frame() {
@@ -231,23 +210,17 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void web_start(int heard) {
     reset_all();
     heard_sync = heard != 0;
-    heard_last = INT64_MIN;
+    heard_last = snd_heard_nothing_yet;
     scheduled_count = 0;
     const SndAudioDevice browser_audio = {reopen_audio, snd_sdl_audio_device.pause,
                                           snd_sdl_audio_device.start_timer,
                                           snd_sdl_audio_device.now_ms};
     snd_audio_device = browser_audio;
     snd_set_tick_handler(pt_tick, pt_song_clock);
-    char answer[] = "2\n";
-    char said[8];
-    FILE *in = fmemopen(answer, sizeof answer - 1, "r");
-    FILE *out = fmemopen(said, sizeof said, "w");
-    snd_choose_driver_from(in, out);
-    std::fclose(in);
-    std::fclose(out);
+    snd_open_driver(snd_mode_s16_44100);
     page_watch_audio();
-    load_song();
-    snd_start(tick_rate);
+    demo_load_song();
+    snd_start(demo_tick_rate);
     phase = Phase::waiting_for_music;
 }
 
@@ -270,7 +243,7 @@ EMSCRIPTEN_KEEPALIVE void web_key(int key) {
 EMSCRIPTEN_KEEPALIVE void web_render_at(int clock) {
     reset_all();
     offline_sound_choose();
-    load_song();
+    demo_load_song();
     offline_clock_reset(nullptr);
     loop = demo_loop_start(offline_clock_start_demo(demo_first_tick_clock));
     render_clock = clock;
@@ -293,11 +266,10 @@ EMSCRIPTEN_KEEPALIVE double web_audio_queued_until() {
 } // extern "C"
 
 int main() {
-    fx_build_blend_tables();
-    fx_build_division_table();
-    fx_build_warp_map();
+    demo_build_tables();
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO);
-    song_as_built.assign(song_module, song_module_end + 1);
+    // with the zero byte after it
+    song_as_built.assign(song_module, song_module + song_module_size + 1);
     emscripten_set_main_loop(frame, 0, 0);
     return 0;
 }

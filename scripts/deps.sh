@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one level of work needs, only those that are missing.
-#   tools/deps.sh run    building and running the demo
-#   tools/deps.sh test   that, and what the quick tests need
-#   tools/deps.sh web    building the demo for web browsers, and serving it
-#   tools/deps.sh release  everything tools/release.sh needs: run, web, the video and the zip
-#   tools/deps.sh full   all of it, and what the full test command needs (ARM, fuzzing, load,
+#   scripts/deps.sh run    building and running the demo
+#   scripts/deps.sh test   that, and what the quick tests need
+#   scripts/deps.sh web    building the demo for web browsers, and serving it
+#   scripts/deps.sh release  everything scripts/release.sh needs: run, web, the video and the zip
+#   scripts/deps.sh full   all of it, and what the full test command needs (ARM, fuzzing, load,
 #                        a browser)
 set -eu
 level=${1:-run}
@@ -21,7 +21,7 @@ test) packages=("${run[@]}" "${test[@]}") ;;
 web) packages=("${run[@]}" "${web[@]}") ;;
 release) packages=("${run[@]}" "${web[@]}" "${release[@]}") ;;
 full) packages=("${run[@]}" "${test[@]}" "${web[@]}" "${release[@]}" "${full[@]}") ;;
-*) echo "usage: tools/deps.sh run|test|web|release|full" >&2; exit 2 ;;
+*) echo "usage: scripts/deps.sh run|test|web|release|full" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -17,6 +17,5 @@ constexpr int golden_max_kept = 1024;
 void golden_begin();
 void golden_audio(const int16_t *samples, size_t count);
 void golden_frame(const uint8_t *canvas, int t, int clock);
-int golden_frames();
 // Writes the record; false when it cannot, or when the run outgrew the record.
 bool golden_write(const char *path, uint64_t buffers);

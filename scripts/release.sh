@@ -2,10 +2,10 @@
 # The release set in dist/: the Debian package, the source tarball, the browser site as a zip, a
 # video of the whole demo (H.264 and AAC, 960x720 by whole pixels), the README's pictures, a
 # plain-text release note and SHA256SUMS.
-#   tools/release.sh
+#   scripts/release.sh
 set -eu
 cd "$(dirname "$0")/.."
-bash tools/deps.sh release
+bash scripts/deps.sh release
 jobs=$(nproc)
 version=$(sed -n 's/^project(quellbrand VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 # the same bytes from the same commit
@@ -16,7 +16,7 @@ new=()
 [ -f build/CMakeCache.txt ] || new=(-DQB_TESTS=OFF -DQB_BENCH=OFF)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "${new[@]}" >/dev/null
 cmake --build build -j"$jobs" --target quellbrand quellbrand-capture package_files >/dev/null
-bash tools/web.sh --build >/dev/null
+bash scripts/web.sh --build >/dev/null
 rm -rf dist
 mkdir -p dist
 cmake --build build --target deb >/dev/null
@@ -24,7 +24,7 @@ cp build/quellbrand_"$version"_*.deb dist/
 (cd dist && cpack --config ../build/CPackSourceConfig.cmake >/dev/null && rm -rf _CPack_Packages)
 (cd build-web/site && zip -q -X -r "../../dist/quellbrand-$version-web.zip" index.html quellbrand.js quellbrand.wasm)
 build/tools/quellbrand-capture --video "dist/quellbrand-$version.mp4" --scale 3 2>/dev/null
-bash tools/readme-pictures.sh build >/dev/null
+bash scripts/readme-pictures.sh build >/dev/null
 mkdir -p dist/pictures && cp docs/*.png dist/pictures/
 
 note=dist/quellbrand-$version.txt
@@ -51,7 +51,7 @@ Debian 12 and later (amd64):
     (quellbrand -w for a window at 320x240).
 Other Linux desktops, from source (SDL 1.2 or sdl12-compat):
     tar xzf quellbrand-$version.tar.gz && cd quellbrand-$version
-    bash tools/demo.sh
+    bash scripts/demo.sh
 A web browser: unzip quellbrand-$version-web.zip into any folder a web
     server serves (index.html, quellbrand.js, quellbrand.wasm; serve .wasm as
     application/wasm) and open it; click or touch to start.

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the tests; each stage prints its time, the last line
 # counts the stages.
-#   tools/test.sh          quick: Release and AddressSanitizer + UndefinedBehaviorSanitizer unit
+#   scripts/test.sh          quick: Release and AddressSanitizer + UndefinedBehaviorSanitizer unit
 #                          tests, the golden record, and the whole-program tests that take seconds
-#   tools/test.sh --full   everything: also the three-minute runs to the end, the 32-bit
+#   scripts/test.sh --full   everything: also the three-minute runs to the end, the 32-bit
 #                          soft-float ARM build under emulation (same golden record), the
 #                          handheld's static ARMv4T build on an emulated ARMv4T core,
 #                          the browser build in Node and headless chromium, two builds that must
@@ -13,7 +13,7 @@ set -eu
 cd "$(dirname "$0")/.."
 full=0
 [ "${1:-}" = --full ] && full=1
-if [ $full -eq 1 ]; then bash tools/deps.sh full; else bash tools/deps.sh test; fi
+if [ $full -eq 1 ]; then bash scripts/deps.sh full; else bash scripts/deps.sh test; fi
 jobs=$(nproc)
 status=0
 passed=0
@@ -52,7 +52,7 @@ unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 if [ $full -eq 1 ]; then
     begin "build-arm"
     rc=0
-    bash tools/arm-sysroot.sh build-arm/armel-sysroot || rc=$?
+    bash scripts/arm-sysroot.sh build-arm/armel-sysroot || rc=$?
     [ $rc -eq 0 ] && { configure build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel.cmake -DCMAKE_BUILD_TYPE=Release \
         -DQB_ARM_SYSROOT="$PWD/build-arm/armel-sysroot" -DQB_HOST_BUILD="$PWD/build" -DQB_BENCH=OFF &&
         (cd build-arm && ctest -j"$jobs" --output-on-failure) || rc=$?; }
@@ -61,7 +61,7 @@ if [ $full -eq 1 ]; then
     # the handheld's static build: musl, libgcc's helpers and SDL 1.2 for ARMv4T, on an ARMv4T core
     begin "gp2x"
     rc=0
-    bash tools/gp2x-toolchain.sh >/dev/null || rc=$?
+    bash toolchain/gp2x.sh >/dev/null || rc=$?
     [ $rc -eq 0 ] && { configure build-gp2x/build -DCMAKE_TOOLCHAIN_FILE=cmake/gp2x.cmake \
         -DQB_HOST_BUILD="$PWD/build" && bash tests/gp2x.sh build-gp2x/build tests/golden/demo.txt || rc=$?; }
     # and the cycle model its frame budget is worked out with
@@ -71,7 +71,7 @@ if [ $full -eq 1 ]; then
 
     begin "sdl12-compat"
     rc=0
-    compat=$(bash tools/sdl12-compat.sh build/sdl12-compat) || rc=$?
+    compat=$(bash scripts/sdl12-compat.sh build/sdl12-compat) || rc=$?
     if [ $rc -eq 0 ]; then
         # the demo must really run on the compat library
         LD_LIBRARY_PATH=$compat ldd build/src/quellbrand | grep -q "$compat/libSDL-1.2.so.0" ||
@@ -100,7 +100,7 @@ if [ $full -eq 1 ]; then
 
     begin "browser"
     rc=0
-    bash tools/web.sh --build && bash tests/web/run.sh build build-web || rc=$?
+    bash scripts/web.sh --build && bash tests/web/run.sh build build-web || rc=$?
     stage $rc
 
     begin "release"
@@ -119,7 +119,7 @@ if [ $full -eq 1 ]; then
 
     begin "fuzz"
     rc=0
-    bash tools/fuzz.sh 60 || rc=$?
+    bash scripts/fuzz.sh 60 || rc=$?
     if ls build-fuzz/crashes/* >/dev/null 2>&1; then
         echo "the fuzzer found crashing inputs: build-fuzz/crashes"
         rc=1

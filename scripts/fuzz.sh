@@ -2,8 +2,8 @@
 # Builds the module fuzzer with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer),
 # writes the seed corpus and fuzzes, starting from the corpus kept in tests/fuzz/corpus (where the
 # last long campaign ended). Crashes are kept in build-fuzz/crashes and fail the run.
-#   tools/fuzz.sh [SECONDS [JOBS RUNS]]
-#   tools/fuzz.sh --keep        minimises what build-fuzz/corpus found into tests/fuzz/corpus
+#   scripts/fuzz.sh [SECONDS [JOBS RUNS]]
+#   scripts/fuzz.sh --keep        minimises what build-fuzz/corpus found into tests/fuzz/corpus
 # SECONDS bounds the run (default 60). With JOBS, that many fuzzers share the corpus, each
 # stopping after RUNS inputs (or SECONDS); their logs are build-fuzz/fuzz-N.log and the inputs
 # run by all of them are added up at the end.
