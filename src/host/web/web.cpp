@@ -5,6 +5,7 @@
 #include "demo/present.h"
 #include "demo/startup.h"
 #include "demo/sync.h"
+#include "fx/canvas.h"
 #include "host/offline/virtual_clock.h"
 #include "host/sdl/sdl_audio.h"
 #include "player/player.h"
