@@ -63,7 +63,8 @@ if [ $full -eq 1 ]; then
     rc=0
     bash toolchain/gp2x.sh >/dev/null || rc=$?
     [ $rc -eq 0 ] && { configure build-gp2x/build -DCMAKE_TOOLCHAIN_FILE=cmake/gp2x.cmake \
-        -DQB_HOST_BUILD="$PWD/build" && bash tests/gp2x.sh build-gp2x/build tests/golden/demo.txt || rc=$?; }
+        -DQB_HOST_BUILD="$PWD/build" &&
+        bash tests/gp2x.sh build-gp2x/build tests/golden/demo.txt build-gp2x/qemu || rc=$?; }
     # and the cycle model its frame budget is worked out with
     bash bench/qemu-plugins.sh build-gp2x/plugins >/dev/null && bash tests/bench/arm920t.sh build-gp2x/plugins ||
         rc=1

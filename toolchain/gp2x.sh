@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The pieces of a fully static ARMv4T (ARM920T), soft-float, little-endian EABI executable, built
 # from Debian's source packages with Debian's armel compiler and kept in build-gp2x/toolchain:
-#   musl/              the C library and its mathematics, from the musl source package
+#   musl/              the C library and its mathematics, from the musl source package, for every
+#                      GP2X-family kernel: Linux 2.4 and 2.6 of either ABI (the two patches)
 #   lib/libgcc-v4t.a   the compiler's run-time helpers (integer division, soft-float arithmetic,
 #                      64-bit arithmetic, the kernel-helper atomics) from GCC's libgcc sources, for
 #                      ARMv4T: Debian's armel libgcc is built for ARMv5TE and its division starts
@@ -17,7 +18,7 @@ cd "$(dirname "$0")/.."
 here=$PWD
 out=$(realpath -m "${1:-build-gp2x/toolchain}")
 # the cache holds while this script and the musl patch are the ones that made it
-key=$(cat toolchain/gp2x.sh toolchain/musl-old-kernels.patch | sha256sum | cut -c 1-16)
+key=$(cat toolchain/gp2x.sh toolchain/musl-*.patch | sha256sum | cut -c 1-16)
 [ "$(cat "$out/.complete" 2>/dev/null)" = "$key" ] && { echo "$out"; exit 0; }
 rm -rf "$out/.complete" "$out/musl" "$out/sdl" "$out/src/musl"
 dpkg -s crossbuild-essential-armel >/dev/null 2>&1 ||
@@ -34,6 +35,7 @@ cd "$src"
     apt-get source --download-only -qq musl >/dev/null 2>&1
     mkdir musl && tar -xf musl_*.orig.tar.gz -C musl --strip-components=1
     patch -s -d musl -p1 <"$here/toolchain/musl-old-kernels.patch"
+    patch -s -d musl -p1 <"$here/toolchain/musl-dual-abi.patch"
 }
 (cd musl && CC=$cc CFLAGS="${arch[*]} -O2" ./configure --prefix="$out/musl" --target=arm-linux-gnueabi \
     --disable-shared >"$out/musl.log" 2>&1 && make -j"$(nproc)" >>"$out/musl.log" 2>&1 &&
@@ -83,6 +85,14 @@ done
 for f in $c_functions; do
     $cc "${c_flags[@]}" -DL$f -c "$libgcc/libgcc2.c" -o "objects/c$f.o"
 done
+# the atomics reach the kernel's helpers through musl's pointers to them, which its legacy mode
+# (Linux 2.4, where the helpers' page cannot be read) points elsewhere
+sed -i -e 's|^#define KERNEL_CMPXCHG 0xffff0fc0$|extern unsigned long __a_cas_ptr;\n#define KERNEL_CMPXCHG __a_cas_ptr|' \
+    -e 's|^#define KERNEL_DMB 0xffff0fa0$|extern unsigned long __a_barrier_ptr;\n#define KERNEL_DMB __a_barrier_ptr|' \
+    "$arm/linux-atomic.c"
+grep -q '^#define KERNEL_CMPXCHG __a_cas_ptr$' "$arm/linux-atomic.c" &&
+    grep -q '^#define KERNEL_DMB __a_barrier_ptr$' "$arm/linux-atomic.c" ||
+    { echo "libgcc's atomics do not name the kernel helpers as expected"; exit 1; }
 for f in bpabi.c unaligned-funcs.c linux-atomic.c; do
     $cc "${c_flags[@]}" -c "$arm/$f" -o "objects/${f%.c}.o"
 done

@@ -339,7 +339,7 @@ TEST_F(Effects, BlurMatchesThePlainAlgorithmAtEveryWidth) {
 // Wider than a strip, on a window of a larger picture: both ways give the plain algorithm's
 // picture, every strip boundary included.
 TEST_F(Effects, BothBlursMatchAcrossStrips) {
-    constexpr int stride = 700, rows = 230, columns = 650, x0 = 17, y0 = 11;
+    constexpr int stride = 700, rows = 700, columns = 650, x0 = 17, y0 = 11;
     std::vector<uint8_t> src((size_t)(rows + y0) * stride);
     for (size_t k = 0; k < src.size(); ++k) src[k] = (uint8_t)(k * 37 + k / 331);
     for (int width : {1, 2, 10, 33, 60, 255, 256, 257, 639}) {

@@ -163,6 +163,13 @@ bool init_video() {
     return false;
 }
 
+// Nothing of the demo's goes on into the launcher: SDL_Quit has closed its devices, and the
+// handheld's Linux 2.4 has no close-on-exec for whatever else is open.
+constexpr int descriptors_closed_below = 1024;
+void close_descriptors() {
+    for (int fd = STDERR_FILENO + 1; fd < descriptors_closed_below; ++fd) close(fd);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -217,6 +224,7 @@ int main(int argc, char **argv) {
 
     if (trace) std::fclose(trace);
     SDL_Quit();
+    close_descriptors();
     if (chdir(launcher_dir) != 0) {
         // no launcher folder: the exec below fails too and the demo simply ends
     }
