@@ -73,8 +73,11 @@ template <class T> std::vector<T> read_pairs(const char *path) {
         std::fprintf(stderr, "av-sync-offsets: cannot read %s\n", path);
         std::exit(1);
     }
+    // the first two numbers of each line (the demo's trace has more after them)
+    char line[8192];
     double a, b;
-    while (std::fscanf(f, "%lf %lf", &a, &b) == 2) out.push_back({a, b});
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "%lf %lf", &a, &b) == 2) out.push_back({a, b});
     std::fclose(f);
     return out;
 }

@@ -9,16 +9,18 @@
 # Memory model, in core cycles at 200 MHz:
 #   line fill        optimistic 20 (a page hit, the bus at half the core's clock)
 #                    pessimistic 60 (a row miss and a dirty line written back first)
-#   framebuffer      optimistic 1 more than its issue cycle a word (the write buffer drains a word
-#   store            a bus cycle and hides the rest); pessimistic 11 more a store (each a single
-#                    write of 6 bus cycles, the buffer full)
+#   framebuffer      every store waits for its write on the bus: the handheld maps the framebuffer
+#   store            uncached and unbuffered, so the write buffer takes none of it. A single write
+#                    is 4 bus cycles at half the core's clock to an open SDRAM row, 8 when the row
+#                    must be opened first: optimistic 7, pessimistic 15 more than the store's
+#                    issue cycle, for each store (each register of an STM a write of its own)
 # The cache plugin sees the framebuffer as cached: a fill for every 32 framebuffer bytes is taken
 # off its misses. It allocates a line on a store miss, which the ARM920T (read-allocate) does not:
 # such a store goes to the write buffer, but a later load of the line then misses, so both bounds
 # count it as a fill.
 set -eu
 plugins=$1 cost=$2 what=$3 clock=${4:-0}
-fill_opt=20 fill_pess=60 fb_word_opt=1 fb_store_pess=11
+fill_opt=20 fill_pess=60 fb_store_opt=7 fb_store_pess=15
 n=10
 [ "$what" = song ] && n=4
 screen=$(arm-linux-gnueabi-nm -S "$cost" | awk '/ _ZN12_GLOBAL__N_16screenE$/ { print $1, $2 }')
@@ -35,10 +37,10 @@ read -r i1 o1 p1 d1 m1 s1 b1 < <(run "$n")
 read -r i2 o2 p2 d2 m2 s2 b2 < <(run $((2 * n)))
 awk -v n="$n" -v w="$what" -v c="$clock" -v i=$((i2 - i1)) -v o=$((o2 - o1)) -v p=$((p2 - p1)) \
     -v d=$((d2 - d1)) -v m=$((m2 - m1)) -v s=$((s2 - s1)) -v b=$((b2 - b1)) -v fo="$fill_opt" \
-    -v fp="$fill_pess" -v wo="$fb_word_opt" -v sp="$fb_store_pess" 'BEGIN {
+    -v fp="$fill_pess" -v so="$fb_store_opt" -v sp="$fb_store_pess" 'BEGIN {
     i /= n; o /= n; p /= n; d /= n; m /= n; s /= n; b /= n
     lines = b / 32
-    opt = o + (d + m - lines) * fo + b / 4 * wo
+    opt = o + (d + m - lines) * fo + s * so
     pess = p + (d + m - lines) * fp + s * sp
     printf "%-8s %5s  insns %9.0f  core %9.0f..%9.0f  D misses %7.0f  I misses %6.0f  fb bytes %7.0f  cycles %9.0f..%9.0f\n",
         w, c, i, o, p, d, m, b, opt, pess }'

@@ -220,4 +220,30 @@ PY
         fi
     done <"$out/calls"
 done
+# The buttons, through FIFOs standing in for the devices: START on the GP2X's /dev/GPIO under
+# Linux 2.4, Home on the Caanoo's input device under plain qemu; each ends the demo at once, and
+# it leaves for the launcher with status 0.
+press() {
+    local kernel=$1 variable=$2 bytes=$3 what=$4
+    declare -n run=$kernel
+    local out=$work/press-$kernel
+    mkdir -p "$out"
+    mkfifo "$out/device"
+    (printf "$bytes" >"$out/device") &
+    env "$variable=$out/device" QB_LAUNCHER_REPORT="$out/launcher" SDL_VIDEODRIVER=dummy \
+        SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=46 SDL_DISKAUDIOFILE="$out/out.raw" \
+        "${run[@]:0:${#run[@]}-2}" -L "$prefix" "${run[@]: -2}" "$build/src/quellbrand" </dev/null >/dev/null 2>&1
+    local status=$?
+    wait
+    local buffers=$(($(stat -c %s "$out/out.raw") / 4096))
+    if [ $status -eq 0 ] && [ -s "$out/launcher" ] && [ $buffers -lt 100 ]; then
+        echo "$what ends the demo after $buffers sound buffers, through the launcher"
+    else
+        fail "$what under $kernel qemu: status $status, $buffers sound buffers, launcher: $(cat "$out/launcher" 2>/dev/null)"
+    fi
+}
+press linux24 QUELLBRAND_GPIO '\x00\x01\x00\x00' "START on /dev/GPIO"
+# an input event on a 32-bit kernel: time (two words), type 1 (a key), code 0x126 (Home), value 1
+press plain QUELLBRAND_EVENTS '\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x26\x01\x01\x00\x00\x00' \
+    "Home on the Caanoo's input device"
 exit $failed

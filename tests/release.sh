@@ -10,6 +10,7 @@ bash scripts/release.sh >/dev/null 2>&1 || { echo "scripts/release.sh failed"; e
 v=$(sed -n 's/^project(quellbrand VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 status=0
 for f in "quellbrand_${v}_amd64.deb" "quellbrand-$v.tar.gz" "quellbrand-$v-web.zip" "quellbrand-$v.mp4" \
+    "quellbrand-$v-gp2x.zip" \
     "quellbrand-$v.txt" SHA256SUMS pictures/horse.png pictures/strip.png pictures/rings.png \
     pictures/torus.png pictures/crystal.png pictures/glow.png pictures/contact-strip.png; do
     [ -s "dist/$f" ] || { echo "dist/$f is missing"; status=1; }
@@ -27,6 +28,26 @@ duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "dist/quel
 awk -v d="$duration" -v f="$frames" 'BEGIN { e = d - f * 0.04; exit !(e < 0.5 && e > -0.5) }' ||
     { echo "the video lasts $duration s, the capture $frames frames"; status=1; }
 echo "video: $streams$duration s for $frames frames of the capture"
+# the handhelds' zip: the folder for the SD card, a static ARM executable, the launcher entry, a
+# 32x32 icon, a title picture, a note with the buttons, the warning and the licence
+mkdir "$work/gp2x" && unzip -q "dist/quellbrand-$v-gp2x.zip" -d "$work/gp2x" || status=1
+listed=$(cd "$work/gp2x" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+[ "$listed" = "./quellbrand/quellbrand.gpe ./quellbrand/quellbrand.ini ./quellbrand/quellbrand.png ./quellbrand/quellbrand.txt ./quellbrand/quellbrand_t.png " ] ||
+    { echo "the handhelds' zip holds: $listed"; status=1; }
+g=$work/gp2x/quellbrand
+[ -x "$g/quellbrand.gpe" ] && arm-linux-gnueabi-readelf -h -l "$g/quellbrand.gpe" | grep -q "Version5 EABI, soft-float" &&
+    ! arm-linux-gnueabi-readelf -l "$g/quellbrand.gpe" | grep -q INTERP ||
+    { echo "quellbrand.gpe is not a static ARM executable"; status=1; }
+for field in 'name="Quellbrand"' 'path="/quellbrand/quellbrand.gpe"' 'icon="/quellbrand/quellbrand.png"' \
+    'title="/quellbrand/quellbrand_t.png"'; do
+    grep -qxF "$field" "$g/quellbrand.ini" || { echo "quellbrand.ini lacks $field"; status=1; }
+done
+[ "$(identify -format %wx%h "$g/quellbrand.png")" = 32x32 ] || { echo "the icon is not 32x32"; status=1; }
+[ "$(identify -format %wx%h "$g/quellbrand_t.png")" = 320x240 ] || { echo "the title is not 320x240"; status=1; }
+for words in "Photosensitivity warning" Expat START "L / R / X / Y" F100 Caanoo; do
+    grep -q "$words" "$g/quellbrand.txt" || { echo "the handhelds' note lacks $words"; status=1; }
+done
+echo "handhelds' zip: $listed"
 mkdir "$work/site" && unzip -q "dist/quellbrand-$v-web.zip" -d "$work/site" || status=1
 node "$here/web/browser.mjs" "$work/site" live || { echo "the zipped site does not play"; status=1; }
 ls -l dist | tail -n +2

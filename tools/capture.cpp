@@ -3,6 +3,8 @@
 // SDL device is opened.
 #include "demo/frame.h"
 #include "demo/present.h"
+#include "demo/startup.h"
+#include "demo/trace.h"
 #include "flashes.h"
 #include "fx/canvas.h"
 #include "host/offline/golden.h"
@@ -22,7 +24,7 @@
 namespace {
 
 struct Options {
-    std::string wav, frames_dir, video, golden, at_dir, flashes;
+    std::string wav, frames_dir, video, golden, at_dir, flashes, replay;
     std::vector<int> at;
     int scale = 1;
 } opt;
@@ -151,6 +153,61 @@ std::vector<int> parse_clocks(const char *list) {
     return out;
 }
 
+// ---- a live run's frames again, from its trace ----
+
+// The frames the trace lists, made in its order with its demo times, song clocks and events: the
+// same pictures the live run showed, whatever its timing.
+std::vector<TraceFrame> traced;
+size_t traced_next = 0;
+int traced_event = 0;
+uint32_t traced_ticks() {
+    return (uint32_t)traced[traced_next].t * demo_ms_per_unit;
+}
+int traced_clock() {
+    return traced[traced_next].clock;
+}
+int traced_poll(int *type, int *key) {
+    const TraceFrame &f = traced[traced_next];
+    if (traced_event == f.event_count) return 0;
+    *type = f.types[traced_event];
+    *key = f.keys[traced_event++];
+    return 1;
+}
+
+bool replay(const std::string &path) {
+    FILE *in = std::fopen(path.c_str(), "r");
+    if (!in) {
+        std::fprintf(stderr, "quellbrand-capture: cannot read %s\n", path.c_str());
+        return false;
+    }
+    char line[trace_max_events * 16 + 64];
+    for (int n = 1; std::fgets(line, sizeof line, in); ++n) {
+        traced.emplace_back();
+        if (!trace_parse(line, traced.back()) || traced.back().overflow) {
+            std::fprintf(stderr, "quellbrand-capture: %s:%d is not a whole frame's line\n",
+                         path.c_str(), n);
+            std::fclose(in);
+            return false;
+        }
+    }
+    std::fclose(in);
+    demo_build_tables();
+    DemoLoop loop = demo_loop_start(0.0);
+    const DemoHost host = {traced_ticks, traced_clock, traced_poll, present};
+    for (traced_next = 0; traced_next < traced.size(); ++traced_next) {
+        traced_event = 0;
+        const DemoStepResult r = demo_step(host, loop);
+        // every line a frame: its time is past the gate the frame before it left
+        if (r == demo_step_waiting || (r == demo_step_ended && traced_next + 1 < traced.size())) {
+            std::fprintf(stderr,
+                         "quellbrand-capture: %s: frame %zu at t %d is not a frame of a run\n",
+                         path.c_str(), traced_next, traced[traced_next].t);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool have_ffmpeg() {
     return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
 }
@@ -160,7 +217,7 @@ int usage() {
         stderr,
         "usage: quellbrand-capture [--wav FILE] [--frames DIR] [--at CLOCK[,CLOCK...] --out DIR]\n"
         "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n"
-        "                          [--flashes REPORT.txt]\n");
+        "                          [--flashes REPORT.txt] [--replay TRACE]\n");
     return 2;
 }
 
@@ -184,6 +241,8 @@ int main(int argc, char **argv) {
             opt.at_dir = argv[++i];
         else if (a == "--flashes" && has)
             opt.flashes = argv[++i];
+        else if (a == "--replay" && has)
+            opt.replay = argv[++i];
         else if (a == "--scale" && has)
             opt.scale = std::max(1, std::atoi(argv[++i]));
         else
@@ -223,7 +282,11 @@ int main(int argc, char **argv) {
     golden_begin();
     make_grey_palette_565(1, 0);
     if (!opt.flashes.empty()) start_flashes();
-    offline_run_demo(take_buffer, start_video_audio, present);
+    if (!opt.replay.empty()) {
+        if (!replay(opt.replay)) return 1;
+    } else {
+        offline_run_demo(take_buffer, start_video_audio, present);
+    }
     if (frame_number >= 250) std::fprintf(stderr, "\rframe %d, done%20s\n", frame_number, "");
 
     if (!opt.wav.empty() && !wav_close(wav_out)) return 1;

@@ -21,3 +21,9 @@ uint32_t present_rgb888(uint16_t pixel);
 // Copies a Canvas through the palette into screen rows 20..219 of 16-bit pixels whose rows are
 // pitch bytes apart.
 void present_copy(uint8_t *pixels, int pitch, const uint8_t *canvas);
+// The same copy for a screen of 24-bit pixels (3 bytes each) or 32-bit ones, each grey level
+// written as that grey: equal colour bytes, a 32-bit pixel's fourth byte 0. Every screen pixel
+// is written once, in order, in whole aligned 32-bit words (pixels and pitch multiples of 4):
+// a handheld's framebuffer is uncached, and each store waits for the bus.
+void present_copy_grey24(uint8_t *pixels, int pitch, const uint8_t *canvas);
+void present_copy_grey32(uint8_t *pixels, int pitch, const uint8_t *canvas);

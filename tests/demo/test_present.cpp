@@ -85,4 +85,27 @@ TEST(Present, LastCanvasPixelLandsAtRow219Column319) {
     EXPECT_EQ(lit, 4);
 }
 
+// 24- and 32-bit screens: every pixel of rows 20..219 the grey as equal colour bytes (a 32-bit
+// pixel's fourth byte 0), the bands and the padding beyond each row untouched.
+TEST(Present, GreysAt24And32Bits) {
+    std::vector<uint8_t> canvas(canvas_size);
+    for (int k = 0; k < canvas_size; ++k) canvas[k] = (uint8_t)(k * 7 + k / canvas_width);
+    for (int bytes : {3, 4}) {
+        const int pitch = canvas_width * bytes + 64;
+        std::vector<uint8_t> screen((size_t)pitch * screen_height, 0xaa);
+        if (bytes == 3)
+            present_copy_grey24(screen.data(), pitch, canvas.data());
+        else
+            present_copy_grey32(screen.data(), pitch, canvas.data());
+        for (int y = 0; y < screen_height; ++y)
+            for (int b = 0; b < pitch; ++b) {
+                const bool inside = y >= 20 && y < 220 && b < canvas_width * bytes;
+                const uint8_t grey = inside ? canvas[(y - 20) * canvas_width + b / bytes] : 0;
+                const uint8_t want = !inside ? 0xaa : (b % bytes == 3 ? 0 : grey);
+                ASSERT_EQ(screen[(size_t)y * pitch + b], want)
+                    << bytes << " bytes a pixel, row " << y << " byte " << b;
+            }
+    }
+}
+
 } // namespace

@@ -4,6 +4,8 @@
 #include "demo/scale.h"
 #include "demo/startup.h"
 #include "demo/sync.h"
+#include "demo/trace.h"
+#include "host/sdl/buttons.h"
 #include "host/sdl/present_sdl.h"
 #include "host/sdl/sdl_audio.h"
 #include "player/player.h"
@@ -63,13 +65,22 @@ int heard_song_clock() {
     return snd_heard_clock(snd_heard_never_back(p, &heard_last));
 }
 
-// QUELLBRAND_TRACE=FILE: the monotonic time and the song clock of every presented frame.
+// QUELLBRAND_TRACE=FILE: every presented frame's monotonic time, song clock, demo time and the
+// events it handled, from which the capture makes its pictures again.
 int (*song_clock)() = pt_song_clock;
 FILE *trace = nullptr;
-void trace_frame(int clock) {
+TraceFrame traced;
+void trace_frame(int t, int clock) {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    std::fprintf(trace, "%lld %d\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec, clock);
+    traced.ns = (int64_t)now.tv_sec * 1000000000LL + now.tv_nsec;
+    traced.clock = clock;
+    traced.t = t;
+    char line[trace_max_events * 16 + 64];
+    const int n = trace_format(traced, line, sizeof line);
+    if (n > 0) std::fwrite(line, 1, (size_t)n, trace);
+    traced.event_count = 0;
+    traced.overflow = false;
 }
 
 void choose_clock() {
@@ -99,7 +110,7 @@ void choose_clock() {
     }
 }
 
-int sdl_poll(int *type, int *key) {
+int sdl_event(int *type, int *key) {
     if (stop_requested) {
         stop_requested = 0;
         *type = SDL_KEYDOWN;
@@ -107,14 +118,30 @@ int sdl_poll(int *type, int *key) {
         return 1;
     }
     SDL_Event e;
-    if (!SDL_PollEvent(&e)) return 0;
+    if (!SDL_PollEvent(&e)) {
+#ifdef QB_HANDHELD
+        // the handheld's buttons, after SDL's own events
+        *type = SDL_KEYDOWN;
+        return buttons_poll(key);
+#else
+        return 0;
+#endif
+    }
     *type = e.type;
     *key = e.type == SDL_KEYDOWN ? (int)e.key.keysym.sym : 0;
     return 1;
 }
 
-void sdl_present(const uint8_t *canvas, int, int clock) {
-    if (!scaled) {
+int sdl_poll(int *type, int *key) {
+    if (!sdl_event(type, key)) return 0;
+    if (trace) trace_add_event(traced, *type, *key);
+    return 1;
+}
+
+void sdl_present(const uint8_t *canvas, int t, int clock) {
+    if (screen->format->BitsPerPixel > screen_bits) {
+        present_frame_grey(screen, canvas);
+    } else if (!scaled) {
         present_frame(screen, canvas);
     } else {
         SDL_LockSurface(screen);
@@ -122,7 +149,7 @@ void sdl_present(const uint8_t *canvas, int, int clock) {
         SDL_UnlockSurface(screen);
         SDL_Flip(screen);
     }
-    if (trace) trace_frame(clock);
+    if (trace) trace_frame(t, clock);
 }
 
 #ifndef QB_BUSY_GATE
@@ -130,6 +157,17 @@ void sdl_sleep(int ms) {
     SDL_Delay((Uint32)ms);
 }
 #endif
+
+// The screen's depth: 16 bits wherever the display can switch; a handheld's framebuffer at the
+// 24 or 32 bits it has (the Caanoo's takes a 16-bit mode but goes on showing 24-bit pixels).
+int screen_depth() {
+#ifdef QB_HANDHELD
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    const int bits = info && info->vfmt ? info->vfmt->BitsPerPixel : screen_bits;
+    if (bits == 24 || bits == 32) return bits;
+#endif
+    return screen_bits;
+}
 
 // QUELLBRAND_SCALE, read before the mode is set (the desktop's size is known only then).
 void choose_layout(uint32_t flags) {
@@ -167,6 +205,9 @@ bool init_video() {
 // handheld's Linux 2.4 has no close-on-exec for whatever else is open.
 constexpr int descriptors_closed_below = 1024;
 void close_descriptors() {
+#ifdef QB_HANDHELD
+    buttons_close();
+#endif
     for (int fd = STDERR_FILENO + 1; fd < descriptors_closed_below; ++fd) close(fd);
 }
 
@@ -196,8 +237,8 @@ int main(int argc, char **argv) {
         !video || !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib") ||
         (!std::strcmp(driver, "offscreen") && !(asked && !std::strcmp(asked, driver)));
     if (!shows_nothing) choose_layout(flags);
-    screen =
-        shows_nothing ? nullptr : SDL_SetVideoMode(layout.width, layout.height, screen_bits, flags);
+    screen = shows_nothing ? nullptr
+                           : SDL_SetVideoMode(layout.width, layout.height, screen_depth(), flags);
     if (!screen) {
         std::fprintf(stderr, "quellbrand: cannot open the 320x240 16-bit video mode: %s\n",
                      shows_nothing ? "no graphical display" : SDL_GetError());
@@ -209,6 +250,10 @@ int main(int argc, char **argv) {
     // Both bands and the Canvas area start black; the bands are never written again.
     std::memset(screen->pixels, 0, (size_t)screen->pitch * (size_t)screen->h);
     catch_stop_signals(); // again, in case opening the screen set SDL's own
+#ifdef QB_HANDHELD
+    // QUELLBRAND_GPIO and QUELLBRAND_EVENTS name stand-ins for the button devices, for tests
+    buttons_open(std::getenv("QUELLBRAND_GPIO"), std::getenv("QUELLBRAND_EVENTS"));
+#endif
     make_grey_palette(screen, 1, 0);
     choose_clock();
     snd_start(demo_tick_rate);

@@ -17,6 +17,16 @@ void make_grey_palette(SDL_Surface *screen, int step, int offset) {
     make_grey_palette_mapped(step, offset, map_screen);
 }
 
+void present_frame_grey(SDL_Surface *screen, const uint8_t *canvas) {
+    SDL_LockSurface(screen);
+    if (screen->format->BitsPerPixel == 24)
+        present_copy_grey24((uint8_t *)screen->pixels, screen->pitch, canvas);
+    else
+        present_copy_grey32((uint8_t *)screen->pixels, screen->pitch, canvas);
+    SDL_UnlockSurface(screen);
+    SDL_Flip(screen);
+}
+
 void present_frame(SDL_Surface *screen, const uint8_t *canvas) {
     SDL_LockSurface(screen);
     present_copy((uint8_t *)screen->pixels, screen->pitch, canvas);
