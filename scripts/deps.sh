@@ -14,7 +14,8 @@ test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc pytho
 web=(emscripten python3)
 release=(ffmpeg imagemagick zip unzip)
 full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
-      lintian appstream desktop-file-utils diffoscope manpages-dev meson ninja-build libglib2.0-dev)
+      lintian appstream desktop-file-utils diffoscope manpages-dev meson ninja-build libglib2.0-dev
+      qemu-system-arm device-tree-compiler cpio)
 case "$level" in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;

@@ -70,6 +70,18 @@ if [ $full -eq 1 ]; then
         rc=1
     stage $rc
 
+    # the same executable on a real ARM kernel: screen, sound device, buttons and the menu; alone,
+    # as every stage runs, since a late emulator underruns the sound device
+    begin "gp2x on a kernel"
+    rc=0
+    if [ -x build-gp2x/build/src/quellbrand ]; then
+        bash tests/gp2x_kernel.sh build-gp2x/build build build-gp2x/vm || rc=$?
+    else
+        echo "no handheld executable: the gp2x stage failed"
+        rc=1
+    fi
+    stage $rc
+
     begin "sdl12-compat"
     rc=0
     compat=$(bash scripts/sdl12-compat.sh build/sdl12-compat) || rc=$?

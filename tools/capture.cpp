@@ -27,6 +27,7 @@ struct Options {
     std::string wav, frames_dir, video, golden, at_dir, flashes, replay;
     std::vector<int> at;
     int scale = 1;
+    int depth = 16;
 } opt;
 
 // ---- sound on the virtual clock ----
@@ -74,8 +75,16 @@ size_t next_at = 0;
 FILE *video_pipe = nullptr;
 std::string video_temp;
 
-std::vector<uint8_t> screen_rgb() {
+// A 24- or 32-bit screen shows each grey level as itself; a 16-bit one, its 5-6-5 palette entry.
+std::vector<uint8_t> screen_rgb(const uint8_t *canvas) {
     std::vector<uint8_t> rgb((size_t)screen_width * screen_height * 3);
+    if (opt.depth > 16) {
+        static_assert(canvas_width == screen_width, "the Canvas rows are whole screen rows");
+        uint8_t *p = rgb.data() + (size_t)screen_canvas_top * screen_width * 3;
+        for (int i = 0; i < canvas_width * canvas_height; ++i, p += 3)
+            p[0] = p[1] = p[2] = canvas[i];
+        return rgb;
+    }
     for (int i = 0; i < screen_width * screen_height; ++i) {
         uint16_t p;
         std::memcpy(&p, &screen[(size_t)i * 2], 2);
@@ -97,17 +106,17 @@ void present(const uint8_t *canvas, int t, int clock) {
     present_copy(screen.data(), screen_width * 2, canvas);
     golden_frame(canvas, t, clock);
     if (!opt.frames_dir.empty())
-        png_write_rgb(numbered(opt.frames_dir, "frame-%05d.png", frame_number), screen_rgb().data(),
-                      screen_width, screen_height, opt.scale);
+        png_write_rgb(numbered(opt.frames_dir, "frame-%05d.png", frame_number),
+                      screen_rgb(canvas).data(), screen_width, screen_height, opt.scale);
     while (next_at < opt.at.size() && clock >= opt.at[next_at]) {
-        png_write_rgb(numbered(opt.at_dir, "at-%04d.png", opt.at[next_at]), screen_rgb().data(),
-                      screen_width, screen_height, opt.scale);
+        png_write_rgb(numbered(opt.at_dir, "at-%04d.png", opt.at[next_at]),
+                      screen_rgb(canvas).data(), screen_width, screen_height, opt.scale);
         ++next_at;
     }
     if (!opt.flashes.empty()) flash_frame(canvas, t * demo_ms_per_unit);
     if (video_pipe) {
         const std::vector<uint8_t> big =
-            rgb_scale(screen_rgb().data(), screen_width, screen_height, opt.scale);
+            rgb_scale(screen_rgb(canvas).data(), screen_width, screen_height, opt.scale);
         std::fwrite(big.data(), 1, big.size(), video_pipe);
     }
     if (frame_number % 250 == 0 && (opt.frames_dir.size() || video_pipe || opt.wav.size()))
@@ -217,7 +226,7 @@ int usage() {
         stderr,
         "usage: quellbrand-capture [--wav FILE] [--frames DIR] [--at CLOCK[,CLOCK...] --out DIR]\n"
         "                          [--video FILE.mp4] [--scale N] [--golden FILE]\n"
-        "                          [--flashes REPORT.txt] [--replay TRACE]\n");
+        "                          [--flashes REPORT.txt] [--replay TRACE] [--depth 16|24|32]\n");
     return 2;
 }
 
@@ -243,12 +252,16 @@ int main(int argc, char **argv) {
             opt.flashes = argv[++i];
         else if (a == "--replay" && has)
             opt.replay = argv[++i];
+        else if (a == "--depth" && has)
+            opt.depth = std::atoi(argv[++i]);
         else if (a == "--scale" && has)
             opt.scale = std::max(1, std::atoi(argv[++i]));
         else
             return usage();
     }
-    if (argc == 1 || (!opt.at.empty() && opt.at_dir.empty())) return usage();
+    if (argc == 1 || (!opt.at.empty() && opt.at_dir.empty()) ||
+        (opt.depth != 16 && opt.depth != 24 && opt.depth != 32))
+        return usage();
     std::sort(opt.at.begin(), opt.at.end());
     for (const std::string &dir : {opt.frames_dir, opt.at_dir})
         if (!dir.empty() && mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {

@@ -1,0 +1,65 @@
+/* The guest's recorder: FRAMES frames of signed 16-bit sound from an OSS device (the loopback
+ * card's /dev/adsp hears what /dev/dsp plays) written raw to OUT, until SIGTERM.
+ *   dsp_record DEVICE OUT RATE CHANNELS FRAMES */
+#include <fcntl.h>
+#include <linux/soundcard.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+static volatile sig_atomic_t stop;
+static void on_term(int sig) {
+    (void)sig;
+    stop = 1;
+}
+
+int main(int argc, char **argv) {
+    if (argc != 6) {
+        fprintf(stderr, "usage: dsp_record DEVICE OUT RATE CHANNELS FRAMES\n");
+        return 2;
+    }
+    struct sigaction sa = {0};
+    sa.sa_handler = on_term; /* no SA_RESTART: a read waiting for sound returns at once */
+    sigaction(SIGTERM, &sa, NULL);
+    setvbuf(stdout, NULL, _IONBF, 0);
+    int fd = open(argv[1], O_RDONLY);
+    if (fd < 0) {
+        perror(argv[1]);
+        return 1;
+    }
+    /* 64 fragments of 4 KiB, 1.5 s of sound: the recorder falls behind for no stall of the guest */
+    int fragments = 0x0040000c, format = AFMT_S16_LE, channels = atoi(argv[4]),
+        rate = atoi(argv[3]);
+    const int want_channels = channels, want_rate = rate;
+    if (ioctl(fd, SNDCTL_DSP_SETFRAGMENT, &fragments) < 0 ||
+        ioctl(fd, SNDCTL_DSP_SETFMT, &format) < 0 ||
+        ioctl(fd, SNDCTL_DSP_CHANNELS, &channels) < 0 || ioctl(fd, SNDCTL_DSP_SPEED, &rate) < 0 ||
+        format != AFMT_S16_LE || channels != want_channels || rate != want_rate) {
+        printf("RECORD_FORMAT_REFUSED format=0x%x channels=%d rate=%d\n", format, channels, rate);
+        return 1;
+    }
+    int out = open(argv[2], O_WRONLY | O_CREAT, 0644);
+    if (out < 0) {
+        perror(argv[2]);
+        return 1;
+    }
+    long long want = atoll(argv[5]) * channels * 2, got = 0;
+    static char buffer[16384];
+    printf("RECORDING %s\n", argv[1]);
+    while (got < want && !stop) {
+        long n = read(fd, buffer,
+                      want - got < (long long)sizeof buffer ? (size_t)(want - got) : sizeof buffer);
+        if (n <= 0) break;
+        if (write(out, buffer, n) != n) {
+            perror("write");
+            break;
+        }
+        got += n;
+    }
+    fsync(out);
+    close(out);
+    printf("RECORDED %lld bytes\n", got);
+    return 0;
+}

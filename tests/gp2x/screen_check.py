@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""Screen dumps of a guest's framebuffer against the frames its trace replays: each dump must be,
+pixel for pixel, one replayed frame, in the order of the run. A dump taken while a frame was being presented holds the new frame's top rows over the
+last frame's bottom rows, and counts when both parts are exact. The dumps start after the first
+frame was shown. qemu widens 5-6-5 by shifting; at
+16 bits the dumps are widened again as the frames are, by repeating the high bits.
+    screen_check.py DUMPS_DIR FRAMES_DIR DEPTH"""
+import functools
+import glob
+import hashlib
+import subprocess
+import sys
+
+dumps_dir, frames_dir, depth = sys.argv[1], sys.argv[2], int(sys.argv[3])
+WIDTH, HEIGHT = 320, 240
+ROW = WIDTH * 3
+
+
+def ppm(path):
+    data = open(path, "rb").read()
+    fields, at = [], 0
+    while len(fields) < 4:  # magic, width, height, maximum, each ended by white space
+        while data[at:at + 1].isspace():
+            at += 1
+        end = at
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    if fields != [b"P6", str(WIDTH).encode(), str(HEIGHT).encode(), b"255"]:
+        sys.exit(f"FAILED: {path} is not a {WIDTH}x{HEIGHT} screen: {fields}")
+    pixels = data[at + 1:]
+    if depth == 16:
+        pixels = bytes(c | c >> (6 if k % 3 == 1 else 5) for k, c in enumerate(pixels))
+    return pixels
+
+
+@functools.lru_cache(maxsize=4)
+def frame(k):
+    return subprocess.run(["ffmpeg", "-loglevel", "error", "-i", f"{frames_dir}/frame-{k:05d}.png",
+                           "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                          capture_output=True, check=True).stdout
+
+
+sums = subprocess.run(["ffmpeg", "-loglevel", "error", "-i", f"{frames_dir}/frame-%05d.png",
+                       "-pix_fmt", "rgb24", "-f", "framemd5", "-"],
+                      capture_output=True, text=True, check=True).stdout
+index = {}
+for line in sums.splitlines():
+    if not line.startswith("#"):
+        k, digest = int(line.split(",")[1]), line.split(",")[-1].strip()
+        index.setdefault(digest, k)
+frames = len(sums.splitlines()) - sum(1 for l in sums.splitlines() if l.startswith("#"))
+dumps = sorted(glob.glob(f"{dumps_dir}/dump-*.ppm"))
+if not dumps:
+    sys.exit("FAILED: no screen dumps")
+shown, exact, torn, failed = -1, 0, 0, 0
+for path in dumps:
+    name = path.split("/")[-1]
+    pixels = ppm(path)
+    k = index.get(hashlib.md5(pixels).hexdigest())
+    if k is not None:
+        if k < shown:
+            print(f"FAILED: {name} is frame {k}, after frame {shown}")
+            failed = 1
+        shown = k
+        exact += 1
+        continue
+    # a present under way: frame k+1 down to some row, frame k below it
+    found = None
+    for k in range(max(shown, 0), frames - 1):
+        older, newer = frame(k), frame(k + 1)
+        split = 0
+        while split < HEIGHT and pixels[split * ROW:(split + 1) * ROW] == newer[split * ROW:(split + 1) * ROW]:
+            split += 1
+        if pixels[split * ROW:] == older[split * ROW:]:
+            found = (k, split)
+            break
+        if k > shown + 400:  # 16 s of frames: past the next dump
+            break
+    if found:
+        print(f"{name}: frame {found[0] + 1} down to row {found[1]}, frame {found[0]} below it")
+        shown = found[0]
+        torn += 1
+    else:
+        print(f"FAILED: {name} is no replayed frame, nor two of them halfway through a present")
+        failed = 1
+if not exact:
+    print("FAILED: no dump is a whole frame")
+    failed = 1
+print(f"{len(dumps)} screen dumps at {depth} bits: {exact} exactly a replayed frame, {torn} taken during"
+      f" a present; {frames} frames replayed")
+sys.exit(failed)

@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""The sound a guest recorded from the loopback card against the stream the demo makes offline,
+sample for sample, both from their first sample that is not silence.
+
+When the emulator misses the sound device's deadline (a busy host), the device underruns and the
+recording gets silence, or the last sound played once more, where the demo's stream has nothing:
+each such insertion is an underrun, listed and allowed (at most MAX). Every sample of the demo's
+stream must still be there, in order and unchanged: a changed sample, one missing, or an insertion
+that is neither silence nor sound already played fails. The recording may stop early (a button
+ended the demo) only with --early, where what the device held as it closed may be cut; else it must hold the whole stream. A recording in two channels
+(the device answered stereo) must hold the stream in both, the same.
+    sound_check.py RECORDED.raw REFERENCE.wav [--channels 1|2] [--early] [--max MAX]
+    sound_check.py --self-test REFERENCE.wav"""
+import sys
+
+SAMPLE = 2
+WINDOW = 2048 * SAMPLE       # one of the demo's sound buffers: a place to realign on
+SEARCH = 10 * 44100 * SAMPLE  # an underrun no longer than 10 s
+RECENT = 65536 * SAMPLE       # a repeat is of sound played in the last 1.5 s
+CLOSING = 2 * 4096 * SAMPLE   # the device's buffers (two fragments) cut as it closes
+
+
+def wav_data(data):
+    at = 12
+    while at + 8 <= len(data):
+        size = int.from_bytes(data[at + 4:at + 8], "little")
+        if data[at:at + 4] == b"data":
+            return data[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+    sys.exit("FAILED: no data chunk in the reference")
+
+
+def from_first_sound(data):
+    n = len(data) - len(data.lstrip(b"\0"))
+    return data[n - n % SAMPLE:]
+
+
+def equal_run(a, i, b, j):
+    """bytes from a[i], b[j] on that are equal, in whole samples"""
+    n, block = 0, 65536
+    while block >= SAMPLE:
+        while a[i + n:i + n + block] == b[j + n:j + n + block] and i + n + block <= len(a) and \
+                j + n + block <= len(b):
+            n += block
+        block //= 2
+    return n - n % SAMPLE
+
+
+def find_even(haystack, needle, start, end):
+    at = haystack.find(needle, start, end)
+    while at >= 0 and at % SAMPLE:
+        at = haystack.find(needle, at + 1, end)
+    return at
+
+
+def inserted_kind(junk, ref, j):
+    """'silence', 'repeat' (each stretch of sound in it was played just before), or None"""
+    if not junk.strip(b"\0"):
+        return "silence"
+    recent = ref[max(0, j - RECENT):j]
+    for part in junk.split(b"\0" * 64):
+        part = part.strip(b"\0")
+        if part and recent.find(part) < 0:
+            return None
+    return "repeat"
+
+
+def check(cap, ref, early, most, quiet=False):
+    say = (lambda *a: None) if quiet else print
+
+    def failed(why):
+        say(f"FAILED: {why}")
+        return False, j // SAMPLE
+
+    i = j = 0
+    events = []
+    while True:
+        n = equal_run(cap, i, ref, j)
+        i, j = i + n, j + n
+        if j >= len(ref):
+            break
+        tail = cap[i:]
+        if len(tail) < WINDOW:
+            # the recording ends here: what is left of it is the device closing
+            if early or len(ref) - j <= WINDOW:
+                break
+            return failed(f"the recording ends {(len(ref) - j) // SAMPLE} samples before the stream")
+        at = find_even(cap, ref[j:j + WINDOW], i, i + SEARCH + WINDOW)
+        kind = inserted_kind(cap[i:at], ref, j) if at > i else None
+        if kind is None:
+            closing = len(tail.rstrip(b"\0"))
+            if early and closing <= CLOSING:
+                # the demo ended: closing the device cut what it had not played yet
+                say(f"the sound stops at sample {j // SAMPLE} of the stream; {closing // SAMPLE} samples"
+                    " as the device closed, then silence")
+                break
+            return failed(f"sample {j // SAMPLE} of the stream is changed or missing "
+                          f"(recording sample {i // SAMPLE})")
+        events.append((j // SAMPLE, (at - i) // SAMPLE, kind))
+        i = at
+    heard = j // SAMPLE
+    for where, length, kind in events:
+        say(f"underrun at sample {where}: {length} samples of {kind} inserted")
+    if len(events) > most:
+        return failed(f"{len(events)} underruns, more than {most}")
+    say(f"{heard} of the stream's {len(ref) // SAMPLE} samples heard unchanged, in order; "
+        f"{len(events)} underruns")
+    return True, heard
+
+
+def main():
+    args = sys.argv[1:]
+    if args and args[0] == "--self-test":
+        ref = from_first_sound(wav_data(open(args[1], "rb").read()))
+        middle = len(ref) // 2 - (len(ref) // 2) % WINDOW
+        buffer = ref[middle:middle + WINDOW]
+        scaled = b"".join(int(int.from_bytes(buffer[k:k + 2], "little", signed=True) * 0.9)
+                          .to_bytes(2, "little", signed=True) for k in range(0, WINDOW, 2))
+        swapped = bytes(buffer[k ^ 1] for k in range(WINDOW))
+        stale = ref[middle - 2 * WINDOW:middle]
+        cases = [  # (what, recording, early, passes)
+            ("the stream itself", ref, False, True),
+            ("a buffer played again and silence, twice", ref[:middle] + stale + b"\0" * 3000 +
+             ref[middle:2 * middle - 8000] + b"\0" * 512 + ref[2 * middle - 8000:], False, True),
+            ("a buffer scaled by 0.9", ref[:middle] + scaled + ref[middle + WINDOW:], False, False),
+            ("a buffer byte-swapped", ref[:middle] + swapped + ref[middle + WINDOW:], False, False),
+            ("a buffer missing", ref[:middle] + ref[middle + WINDOW:], False, False),
+            ("a buffer of other sound inserted", ref[:middle] + ref[middle // 2:middle // 2 + WINDOW] +
+             ref[middle:], False, False),
+            ("cut short", ref[:middle], False, False),
+            ("cut short by a button, then silence", ref[:middle] + b"\0" * 9000, True, True),
+            ("cut short by a button, the last buffer cut", ref[:middle] + b"\0" * 400 +
+             ref[middle + 400:middle + 3000] + b"\0" * 9000, True, True),
+            ("cut short by a button, then other sound", ref[:middle] + b"\0" * 400 +
+             ref[middle // 2:middle // 2 + 20000] + b"\0" * 9000, True, False),
+        ]
+        bad = 0
+        for what, recording, early, passes in cases:
+            ok = check(recording, ref, early, 2, quiet=True)[0]
+            print(f"the check {'passes' if ok else 'fails'} {what}")
+            bad += ok != passes
+        sys.exit(1 if bad else 0)
+    early = "--early" in args
+    most = int(args[args.index("--max") + 1]) if "--max" in args else 0
+    cap = open(args[0], "rb").read()
+    if "--channels" in args and args[args.index("--channels") + 1] == "2":
+        cap = cap[:len(cap) - len(cap) % 4]
+        left, right = b"".join(cap[k:k + 2] for k in range(0, len(cap), 4)), \
+            b"".join(cap[k + 2:k + 4] for k in range(0, len(cap), 4))
+        if left != right:
+            sys.exit("FAILED: the two channels differ")
+        print(f"{len(left) // SAMPLE} frames in two channels, the same in both")
+        cap = left
+    cap = from_first_sound(cap)
+    ref = from_first_sound(wav_data(open(args[1], "rb").read()))
+    if not cap:
+        sys.exit("FAILED: the recording is silence")
+    sys.exit(0 if check(cap, ref, early, most)[0] else 1)
+
+
+main()

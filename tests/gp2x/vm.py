@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""Runs a full-system qemu with its serial console on a pipe and its monitor on QMP: logs every
+console line with its time, and dumps the screen every EVERY seconds from a line DUMPS_START to a
+line DUMPS_STOP (OUT/dump-NNN.ppm). Ends when the guest powers off, or kills qemu after LIMIT s.
+    vm.py OUT LIMIT EVERY -- qemu-system-arm ARGS..."""
+import json
+import os
+import select
+import socket
+import subprocess
+import sys
+import time
+
+out, limit, every = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+qemu = sys.argv[sys.argv.index("--") + 1:]
+os.makedirs(out, exist_ok=True)
+sock_path = os.path.join(out, "qmp.sock")
+if os.path.exists(sock_path):
+    os.unlink(sock_path)
+vm = subprocess.Popen(qemu + ["-qmp", f"unix:{sock_path},server=on,wait=off", "-serial", "stdio",
+                              "-monitor", "none", "-display", "none", "-no-reboot"],
+                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+began = time.monotonic()
+log = open(os.path.join(out, "console.log"), "w")
+
+
+def note(text):
+    log.write(f"[{time.monotonic() - began:7.2f}] {text}\n")
+    log.flush()
+
+
+monitor = None
+
+
+def qmp(command, **arguments):
+    global monitor
+    if monitor is None:
+        s = socket.socket(socket.AF_UNIX)
+        s.connect(sock_path)
+        monitor = s.makefile("rw")
+        monitor.readline()  # the greeting
+        monitor.write(json.dumps({"execute": "qmp_capabilities"}) + "\n")
+        monitor.flush()
+        monitor.readline()
+    monitor.write(json.dumps({"execute": command, "arguments": arguments}) + "\n")
+    monitor.flush()
+    while True:  # events may come before the answer
+        answer = json.loads(monitor.readline())
+        if "return" in answer or "error" in answer:
+            return answer
+
+
+pending, next_dump, dumps = b"", None, 0
+try:
+    while True:
+        now = time.monotonic()
+        if now - began > limit:
+            note(f"TIMEOUT after {limit:.0f} s: qemu killed")
+            break
+        if next_dump is not None and now >= next_dump:
+            dumps += 1
+            next_dump += every
+            answer = qmp("screendump", filename=os.path.abspath(f"{out}/dump-{dumps:03d}.ppm"))
+            note(f"screen dump {dumps}: {'error' if 'error' in answer else 'taken'}")
+        ready, _, _ = select.select([vm.stdout], [], [], 0.1)
+        if not ready:
+            if vm.poll() is not None:
+                break
+            continue
+        data = os.read(vm.stdout.fileno(), 65536)
+        if not data:
+            break
+        pending += data
+        while b"\n" in pending:
+            line, pending = pending.split(b"\n", 1)
+            text = line.decode("utf-8", "replace").rstrip("\r")
+            note(text)
+            if "DUMPS_START" in text and every > 0:
+                next_dump = time.monotonic() + every
+            if "DUMPS_STOP" in text:
+                next_dump = None
+finally:
+    if vm.poll() is None:
+        vm.kill()
+    vm.wait()
+note(f"qemu ended with {vm.returncode} after {time.monotonic() - began:.1f} s")

@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# The handheld executable on a real ARM kernel: Debian's armmp Linux under qemu-system-arm's
+# Versatile Express (Cortex-A15) with a 320x240 panel, an initramfs of busybox, the demo as
+# /bin/program, a stand-in menu at /usr/gp2x/gp2xmenu, and sound through the kernel's OSS emulation
+# on the loopback card, whose other end a recorder in the guest writes to a disk the host reads.
+# Two boots:
+# - the framebuffer at 16 bits, the sound device as asked (mono): the whole demo;
+# - the framebuffer at 32 bits, and the sound device answering stereo to a request for one channel
+#   (as the Caanoo's does): START through a FIFO standing in for /dev/GPIO ends the demo early.
+# Each must execute the menu in the demo's own process, in /usr/gp2x, with /dev/dsp free and no
+# thread or process of the demo left; the recorded sound must be the offline capture's stream
+# sample for sample (sound_check.py: an underrun of the emulator is listed and allowed, at most
+# QB_UNDERRUNS_ALLOWED, default 8); screen dumps every few seconds must each be a frame the
+# capture replays from the guest's trace (screen_check.py).
+# Run it alone: the emulator needs a whole core, and a late emulator underruns the sound device.
+#   tests/gp2x_kernel.sh GP2X_BUILD HOST_BUILD [CACHE]
+set -u
+gp2x=$(realpath "$1")
+host=$(realpath "$2")
+cache=$(realpath -m "${3:-build-gp2x/vm}")
+here=$(cd "$(dirname "$0")" && pwd)
+# QB_VM_KEEP=DIR keeps the runs' files there
+if [ -n "${QB_VM_KEEP:-}" ]; then
+    work=$(realpath -m "$QB_VM_KEEP") && rm -rf "$work" && mkdir -p "$work"
+else
+    work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
+fi
+underruns=${QB_UNDERRUNS_ALLOWED:-8}
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+began=$(date +%s)
+
+# Debian's current armmp kernel (its ABI number changes with updates: resolved, never named) and
+# armel's static busybox, once
+if [ ! -f "$cache/.ready" ]; then
+    for arch in armhf armel; do
+        dpkg --print-foreign-architectures | grep -qx $arch || dpkg --add-architecture $arch
+    done
+    apt-get update -qq
+    kernel_package=$(apt-cache depends linux-image-armmp:armhf | awk '/Depends: linux-image-[0-9]/ { sub(/:.*/, "", $2); print $2; exit }')
+    [ -n "$kernel_package" ] || { echo "FAILED: no armmp kernel in the archive"; exit 1; }
+    rm -rf "$cache" && mkdir -p "$cache/deb"
+    (cd "$cache/deb" && apt-get download -qq "$kernel_package:armhf" busybox-static:armel) ||
+        { echo "FAILED: the kernel and busybox do not download"; exit 1; }
+    dpkg-deb -x "$cache"/deb/linux-image-*.deb "$cache/kernel"
+    dpkg-deb -x "$cache"/deb/busybox-static_*.deb "$cache/busybox"
+    rm -rf "$cache/deb"
+    touch "$cache/.ready"
+fi
+version=$(ls "$cache/kernel/lib/modules")
+kernel=$cache/kernel
+echo "kernel $version, $(basename "$(ls "$cache"/busybox/bin/busybox)") $(strings "$cache/busybox/bin/busybox" | grep -m1 -o 'BusyBox v[0-9.]*')"
+
+# the guest's own programs: the recorder and the stand-in menu
+for program in dsp_record menu_stub; do
+    arm-linux-gnueabi-gcc -static -O2 -Wall "$here/gp2x/$program.c" -o "$work/$program" ||
+        { echo "FAILED: $program does not build"; exit 1; }
+done
+
+# The initramfs. The kernel hands init the command line's unknown name=value words: boot_press
+# (START so many seconds after the first frame) and boot_stereo (the loopback card fixed at two channels first).
+root=$work/root
+mkdir -p "$root"/{bin,proc,sys,dev,tmp,modules,usr/gp2x}
+cp "$cache/busybox/bin/busybox" "$root/bin/"
+for applet in sh mount cat echo sleep insmod poweroff dd sync kill mkfifo printf; do
+    ln -s busybox "$root/bin/$applet"
+done
+for module in soundcore snd snd-timer snd-pcm snd-aloop snd-mixer-oss snd-pcm-oss virtio_mmio virtio_blk; do
+    file=$(find "$kernel/lib/modules/$version/kernel" \( -name "$module.ko" -o -name "${module//-/_}.ko" \) | head -n 1)
+    [ -n "$file" ] || { echo "FAILED: no module $module in $version"; exit 1; }
+    cp "$file" "$root/modules/"
+    basename "$file" >>"$root/modules/order"
+done
+cp "$gp2x/src/quellbrand" "$root/bin/program"
+cp "$work/dsp_record" "$root/bin/"
+cp "$work/menu_stub" "$root/usr/gp2x/gp2xmenu"
+cat >"$root/init" <<'INIT'
+#!/bin/sh
+mount -t proc proc /proc
+mount -t sysfs sys /sys
+mount -t devtmpfs dev /dev
+for m in $(cat /modules/order); do insmod /modules/$m || echo "MODULE_FAILED $m"; done
+for d in /dev/fb0 /dev/dsp /dev/adsp /dev/vda; do
+    i=0
+    while [ ! -e $d ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+done
+echo "DEVICES_READY uptime=$(cat /proc/uptime)"
+echo "SCREEN bits=$(cat /sys/class/graphics/fb0/bits_per_pixel) size=$(cat /sys/class/graphics/fb0/virtual_size)"
+channels=1
+if [ -n "$boot_stereo" ]; then
+    # the first end opened fixes the loopback's format; OSS then answers what the card has
+    channels=2
+    echo "program 0 0 direct" >/proc/asound/card0/pcm0p/oss
+fi
+dsp_record /dev/adsp /dev/vda 44100 $channels 40000000 &
+recorder=$!
+sleep 0.3
+[ -n "$boot_press" ] && mkfifo /tmp/gpio && export QUELLBRAND_GPIO=/tmp/gpio
+QUELLBRAND_TRACE=/tmp/trace /bin/program </dev/null &
+program=$!
+echo "PROGRAM_PID=$program"
+# the screen is the demo's once its trace has a frame
+while [ ! -s /tmp/trace ] && kill -0 $program 2>/dev/null; do sleep 0.1; done
+echo DUMPS_START
+[ -n "$boot_press" ] && (sleep $boot_press; printf '\000\001\000\000' >/tmp/gpio; echo "PRESSED START") &
+wait $program
+echo "PROGRAM_EXIT=$?"
+echo DUMPS_STOP
+kill $recorder
+wait $recorder
+dd if=/tmp/trace of=/dev/vda bs=1M seek=48 2>/dev/null
+sync
+poweroff -f
+INIT
+chmod +x "$root/init"
+(cd "$root" && find . | sort | cpio -o -H newc --quiet -R 0:0 | gzip -1) >"$work/initrd.gz"
+echo "initramfs: $(($(stat -c %s "$work/initrd.gz") / 1024)) KiB"
+
+# what the guest must play and show, made offline
+"$host/tools/quellbrand-capture" --wav "$work/reference.wav" 2>/dev/null ||
+    { echo "FAILED: the offline capture"; exit 1; }
+python3 "$here/gp2x/sound_check.py" --self-test "$work/reference.wav" || fail "the sound check's own test"
+
+# boot NAME BITS LIMIT DUMP_EVERY CHANNELS [KERNEL WORDS]: the run's files in $work/NAME
+boot() {
+    local name=$1 bits=$2 limit=$3 every=$4 channels=$5 words=${6:-}
+    local out=$work/$name
+    mkdir -p "$out"
+    bash "$here/gp2x/panel_dtb.sh" "$kernel/usr/lib/linux-image-$version/vexpress-v2p-ca15-tc1.dtb" \
+        "$out/board.dtb" clcd@1f0000 "$bits" || { fail "$name: the device tree"; return; }
+    truncate -s 64M "$out/disk.img" # the sound from 0, the trace from 48 MiB
+    local start=$(date +%s)
+    python3 "$here/gp2x/vm.py" "$out" "$limit" "$every" -- qemu-system-arm -M vexpress-a15 -m 256 \
+        -nic none -audiodev none,id=silent -kernel "$kernel/boot/vmlinuz-$version" -dtb "$out/board.dtb" \
+        -initrd "$work/initrd.gz" -drive if=none,file="$out/disk.img",format=raw,id=disk \
+        -device virtio-blk-device,drive=disk -append "console=ttyAMA0 rdinit=/init quiet panic=-1 $words"
+    local log=$out/console.log
+    echo "== $name: $(($(date +%s) - start)) s from boot to power-off"
+    grep -E "DEVICES_READY|SCREEN|RECORDING|PRESSED|PROGRAM_EXIT|LAUNCHER_EXEC|MODULE_FAILED|TIMEOUT|quellbrand" "$log"
+    grep -q "SCREEN bits=$bits size=320,240" "$log" || fail "$name: the framebuffer is not 320x240 at $bits bits"
+    # the menu: an exec in the demo's process, in its folder, the sound device free, nothing left
+    local pid=$(sed -n 's/.*PROGRAM_PID=\([0-9]*\).*/\1/p' "$log")
+    grep -q "LAUNCHER_EXEC pid=$pid cwd=/usr/gp2x dsp=free threads=1 demos=0" "$log" &&
+        grep -q "PROGRAM_EXIT=0" "$log" || fail "$name: the menu did not start as it should"
+    python3 - "$out" <<'PY' || fail "$name: the disk"
+import re, sys
+out = sys.argv[1]
+disk = open(f"{out}/disk.img", "rb").read()
+m = re.search(r"RECORDED (\d+) bytes", open(f"{out}/console.log").read())
+open(f"{out}/sound.raw", "wb").write(disk[:int(m.group(1))] if m else b"")
+open(f"{out}/trace", "wb").write(disk[48 << 20:].rstrip(b"\0"))
+PY
+    rm -f "$out/disk.img"
+    local frames=$(wc -l <"$out/trace")
+    echo "the guest's trace: $frames frames, song clock $(head -1 "$out/trace" | cut -d' ' -f2) to $(tail -1 "$out/trace" | cut -d' ' -f2)"
+    local early=()
+    [ -n "$(echo "$words" | grep -o boot_press)" ] && early=(--early)
+    python3 "$here/gp2x/sound_check.py" "$out/sound.raw" "$work/reference.wav" --channels "$channels" \
+        --max "$underruns" "${early[@]}" || fail "$name: the sound"
+    "$host/tools/quellbrand-capture" --replay "$out/trace" --frames "$out/frames" --depth "$bits" 2>/dev/null ||
+        { fail "$name: the guest's trace does not replay"; return; }
+    python3 "$here/gp2x/screen_check.py" "$out" "$out/frames" "$bits" || fail "$name: the screen"
+}
+[ -n "${QB_VM_PRESS_ONLY:-}" ] || boot whole-16 16 420 5 1
+boot press-32 32 120 3 2 "boot_press=12 boot_stereo=1"
+# the press ends the demo long before its end
+frames=$(wc -l <"$work/press-32/trace" 2>/dev/null || echo 0)
+[ "$frames" -gt 0 ] && [ "$frames" -lt 1000 ] || fail "START did not end the demo early ($frames frames)"
+echo "the stage took $(($(date +%s) - began)) s"
+exit $failed
