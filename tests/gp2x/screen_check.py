@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Screen dumps of a guest's framebuffer against the frames its trace replays: each dump must be,
-pixel for pixel, one replayed frame, in the order of the run. A dump taken while a frame was being presented holds the new frame's top rows over the
-last frame's bottom rows, and counts when both parts are exact. The dumps start after the first
-frame was shown. qemu widens 5-6-5 by shifting; at
-16 bits the dumps are widened again as the frames are, by repeating the high bits.
+pixel for pixel, one replayed frame, in the order of the run; the dumps start after the first
+frame was shown. A dump taken while a frame was being presented holds the new frame's top rows
+over the last frame's bottom rows, and counts when both parts are exact. qemu widens 5-6-5 by
+shifting; at 16 bits the dumps are widened again as the frames are, by repeating the high bits.
     screen_check.py DUMPS_DIR FRAMES_DIR DEPTH"""
 import functools
 import glob
@@ -49,22 +49,24 @@ index = {}
 for line in sums.splitlines():
     if not line.startswith("#"):
         k, digest = int(line.split(",")[1]), line.split(",")[-1].strip()
-        index.setdefault(digest, k)
+        index.setdefault(digest, []).append(k)  # a still picture is several frames
 frames = len(sums.splitlines()) - sum(1 for l in sums.splitlines() if l.startswith("#"))
 dumps = sorted(glob.glob(f"{dumps_dir}/dump-*.ppm"))
 if not dumps:
     sys.exit("FAILED: no screen dumps")
-shown, exact, torn, failed = -1, 0, 0, 0
+shown, exact, torn, failed, matched = -1, 0, 0, 0, []
 for path in dumps:
     name = path.split("/")[-1]
     pixels = ppm(path)
-    k = index.get(hashlib.md5(pixels).hexdigest())
+    same = index.get(hashlib.md5(pixels).hexdigest(), [])
+    k = next((k for k in same if k >= shown), same[-1] if same else None)
     if k is not None:
         if k < shown:
             print(f"FAILED: {name} is frame {k}, after frame {shown}")
             failed = 1
         shown = k
         exact += 1
+        matched.append(str(k))
         continue
     # a present under way: frame k+1 down to some row, frame k below it
     found = None
@@ -82,9 +84,11 @@ for path in dumps:
         print(f"{name}: frame {found[0] + 1} down to row {found[1]}, frame {found[0]} below it")
         shown = found[0]
         torn += 1
+        matched.append(f"{found[0] + 1}/{found[0]}")
     else:
         print(f"FAILED: {name} is no replayed frame, nor two of them halfway through a present")
         failed = 1
+print("the dumps show frames", " ".join(matched))
 if not exact:
     print("FAILED: no dump is a whole frame")
     failed = 1
