@@ -111,8 +111,8 @@ echo "Linux 2.4 personality: $(grep -c '^ok' "$work/probe.out") of $(grep -cE '^
 "${plain[@]}" "$work/probe" >/dev/null 2>&1 && fail "the probe passes without the personality"
 
 # Threads ending while they are joined, 2000 times: under Linux 2.4 the joiner may unmap a thread's
-# stack the moment the thread lets the thread list go, just before its exit call.
-# the toolchain as cmake/gp2x.cmake finds it
+# stack the moment the thread lets the thread list go, just before its exit call. (The toolchain
+# is found as cmake/gp2x.cmake finds it.)
 cc=${QB_GP2X_TOOLCHAIN:-$(dirname "$here")/build-gp2x/toolchain}/bin/gp2x-gcc
 "$cc" -O2 "$here/gp2x/thread_ends.c" -o "$work/thread_ends" || fail "the thread probe does not build"
 "${linux24[@]}" "$work/thread_ends" 2000 >"$work/thread_ends.out" 2>&1 &&
