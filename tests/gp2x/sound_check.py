@@ -18,6 +18,7 @@ WINDOW = 2048 * SAMPLE       # one of the demo's sound buffers: a place to reali
 SEARCH = 10 * 44100 * SAMPLE  # an underrun no longer than 10 s
 RECENT = 65536 * SAMPLE       # a repeat is of sound played in the last 1.5 s
 CLOSING = 2 * 4096 * SAMPLE   # the device's buffers (two fragments) cut as it closes
+SHORTEST = 32                 # samples: a shorter stretch found in the past proves nothing
 
 
 def wav_data(data):
@@ -54,14 +55,26 @@ def find_even(haystack, needle, start, end):
 
 
 def inserted_kind(junk, ref, j):
-    """'silence', 'repeat' (each stretch of sound in it was played just before), or None"""
+    """'silence', 'repeat' (silence and stretches of sound played just before, each as long as it
+    is found there: the device's ring played again, once or several times), or None"""
     if not junk.strip(b"\0"):
         return "silence"
     recent = ref[max(0, j - RECENT):j]
-    for part in junk.split(b"\0" * 64):
-        part = part.strip(b"\0")
-        if part and recent.find(part) < 0:
+    p = 0
+    while p < len(junk):
+        if junk[p:p + SAMPLE] == b"\0" * SAMPLE:
+            p += SAMPLE
+            continue
+        low, high = 0, (len(junk) - p) // SAMPLE  # the longest stretch from p found in recent
+        while low < high:
+            mid = (low + high + 1) // 2
+            if recent.find(junk[p:p + mid * SAMPLE]) >= 0:
+                low = mid
+            else:
+                high = mid - 1
+        if low < SHORTEST and p + low * SAMPLE < len(junk):
             return None
+        p += low * SAMPLE
     return "repeat"
 
 
@@ -118,10 +131,13 @@ def main():
                           .to_bytes(2, "little", signed=True) for k in range(0, WINDOW, 2))
         swapped = bytes(buffer[k ^ 1] for k in range(WINDOW))
         stale = ref[middle - 2 * WINDOW:middle]
+        ring = ref[middle - 8192:middle]
         cases = [  # (what, recording, early, passes)
             ("the stream itself", ref, False, True),
             ("a buffer played again and silence, twice", ref[:middle] + stale + b"\0" * 3000 +
              ref[middle:2 * middle - 8000] + b"\0" * 512 + ref[2 * middle - 8000:], False, True),
+            ("the device's ring played four times over (a stall of 0.4 s)", ref[:middle] +
+             ring[3000:] + 3 * ring + ref[middle:], False, True),
             ("a buffer scaled by 0.9", ref[:middle] + scaled + ref[middle + WINDOW:], False, False),
             ("a buffer byte-swapped", ref[:middle] + swapped + ref[middle + WINDOW:], False, False),
             ("a buffer missing", ref[:middle] + ref[middle + WINDOW:], False, False),

@@ -2,17 +2,23 @@
 """Runs a full-system qemu with its serial console on a pipe and its monitor on QMP: logs every
 console line with its time, and dumps the screen every EVERY seconds from a line DUMPS_START to a
 line DUMPS_STOP (OUT/dump-NNN.ppm). Ends when the guest powers off, or kills qemu after LIMIT s.
-    vm.py OUT LIMIT EVERY -- qemu-system-arm ARGS..."""
+STALLS (seconds after DUMPS_START, comma-separated) stops qemu for STALL_MS each time, as a host
+too busy to run it would.
+    vm.py OUT LIMIT EVERY [--stalls STALLS --stall-ms STALL_MS] -- qemu-system-arm ARGS..."""
 import json
 import os
 import select
+import signal
 import socket
 import subprocess
 import sys
 import time
 
 out, limit, every = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+options = sys.argv[4:sys.argv.index("--")]
 qemu = sys.argv[sys.argv.index("--") + 1:]
+stalls = [float(x) for x in options[options.index("--stalls") + 1].split(",")] if "--stalls" in options else []
+stall_ms = float(options[options.index("--stall-ms") + 1]) if "--stall-ms" in options else 0
 os.makedirs(out, exist_ok=True)
 sock_path = os.path.join(out, "qmp.sock")
 if os.path.exists(sock_path):
@@ -50,13 +56,19 @@ def qmp(command, **arguments):
             return answer
 
 
-pending, next_dump, dumps = b"", None, 0
+pending, next_dump, dumps, started = b"", None, 0, None
 try:
     while True:
         now = time.monotonic()
         if now - began > limit:
             note(f"TIMEOUT after {limit:.0f} s: qemu killed")
             break
+        if started is not None and stalls and now >= started + stalls[0]:
+            stalls.pop(0)
+            vm.send_signal(signal.SIGSTOP)
+            time.sleep(stall_ms / 1000)
+            vm.send_signal(signal.SIGCONT)
+            note(f"qemu stopped for {stall_ms:.0f} ms")
         if next_dump is not None and now >= next_dump:
             dumps += 1
             next_dump += every
@@ -75,8 +87,9 @@ try:
             line, pending = pending.split(b"\n", 1)
             text = line.decode("utf-8", "replace").rstrip("\r")
             note(text)
-            if "DUMPS_START" in text and every > 0:
-                next_dump = time.monotonic() + every
+            if "DUMPS_START" in text:
+                started = time.monotonic()
+                next_dump = started + every if every > 0 else None
             if "DUMPS_STOP" in text:
                 next_dump = None
 finally:
