@@ -26,7 +26,7 @@ if [ -n "${QB_VM_KEEP:-}" ]; then
 else
     work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 fi
-underruns=${QB_UNDERRUNS_ALLOWED:-8}
+underruns=${QB_UNDERRUNS_ALLOWED:-16}
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
 began=$(date +%s)

@@ -3,10 +3,12 @@
 sample for sample, both from their first sample that is not silence.
 
 When the emulator misses the sound device's deadline (a busy host), the device underruns and the
-recording gets silence, or the last sound played once more, where the demo's stream has nothing:
-each such insertion is an underrun, listed and allowed (at most MAX). Every sample of the demo's
-stream must still be there, in order and unchanged: a changed sample, one missing, or an insertion
-that is neither silence nor sound already played fails. The recording may stop early (a button
+recording gets silence, or its ring played again, where the demo's stream has nothing: each such
+insertion is an underrun, listed and allowed (at most MAX). The device may also let go of up to
+LOSS samples of the stream there (they are counted), but only where it inserted at least
+LOSSY_INSERT samples of silence or repeat. Every other sample of the demo's stream must be there,
+in order and unchanged: a changed sample, one missing, or an insertion that is neither silence nor
+the stream's own sound fails. The recording may stop early (a button
 ended the demo) only with --early, where what the device held as it closed may be cut; else it must hold the whole stream. A recording in two channels
 (the device answered stereo) must hold the stream in both, the same.
     sound_check.py RECORDED.raw REFERENCE.wav [--channels 1|2] [--early] [--max MAX]
@@ -19,6 +21,8 @@ SEARCH = 10 * 44100 * SAMPLE  # an underrun no longer than 10 s
 RECENT = 65536 * SAMPLE       # a repeat is of sound played in the last 1.5 s
 CLOSING = 2 * 4096 * SAMPLE   # the device's buffers (two fragments) cut as it closes
 SHORTEST = 32                 # samples: a shorter stretch found in the past proves nothing
+LOSS = 8192                   # samples of the stream an underrun may lose: two of the device's rings
+LOSSY_INSERT = 1024           # samples of silence or repeat an underrun that loses sound inserts
 
 
 def wav_data(data):
@@ -54,28 +58,47 @@ def find_even(haystack, needle, start, end):
     return at
 
 
-def inserted_kind(junk, ref, j):
-    """'silence', 'repeat' (silence and stretches of sound played just before, each as long as it
-    is found there: the device's ring played again, once or several times), or None"""
+def inserted_kind(junk, ref, j, lost):
+    """('silence' or 'repeat', bytes of silence and repeat) when the insertion is made of silence
+    and of stretches of the stream: played in the last RECENT samples (the device's ring played
+    again, once or several times), or the LOST ones the device let go; else None"""
     if not junk.strip(b"\0"):
-        return "silence"
-    recent = ref[max(0, j - RECENT):j]
-    p = 0
+        return "silence", len(junk)
+    heard = ref[max(0, j - RECENT):j + lost * SAMPLE]
+    p, again = 0, 0
     while p < len(junk):
         if junk[p:p + SAMPLE] == b"\0" * SAMPLE:
-            p += SAMPLE
+            p, again = p + SAMPLE, again + SAMPLE
             continue
-        low, high = 0, (len(junk) - p) // SAMPLE  # the longest stretch from p found in recent
+        low, high = 0, (len(junk) - p) // SAMPLE  # the longest stretch from p found in heard
         while low < high:
             mid = (low + high + 1) // 2
-            if recent.find(junk[p:p + mid * SAMPLE]) >= 0:
+            if heard.find(junk[p:p + mid * SAMPLE]) >= 0:
                 low = mid
             else:
                 high = mid - 1
         if low < SHORTEST and p + low * SAMPLE < len(junk):
             return None
+        stretch = junk[p:p + low * SAMPLE]
+        if ref.find(stretch, j, j + lost * SAMPLE) < 0:
+            again += len(stretch)  # not of the lost part: played before
         p += low * SAMPLE
-    return "repeat"
+    return "repeat", again
+
+
+def realign(cap, i, ref, j):
+    """(at, lost): where the stream goes on in the recording, at its sample j + lost, found by the
+    first place from i on where a window of the stream begins, no more than LOSS samples on"""
+    key = 8 * SAMPLE
+    starts = {}
+    for lost in range(LOSS, -1, -1):
+        starts[ref[j + lost * SAMPLE:j + lost * SAMPLE + key]] = lost
+    end = min(len(cap) - WINDOW, i + SEARCH)
+    for at in range(i, end + 1, SAMPLE):
+        lost = starts.get(cap[at:at + key])
+        if lost is not None and cap[at:at + WINDOW] == ref[j + lost * SAMPLE:j + lost * SAMPLE + WINDOW]:
+            return at, lost
+    return -1, 0
 
 
 def check(cap, ref, early, most, quiet=False):
@@ -98,8 +121,12 @@ def check(cap, ref, early, most, quiet=False):
             if early or len(ref) - j <= WINDOW:
                 break
             return failed(f"the recording ends {(len(ref) - j) // SAMPLE} samples before the stream")
-        at = find_even(cap, ref[j:j + WINDOW], i, i + SEARCH + WINDOW)
-        kind = inserted_kind(cap[i:at], ref, j) if at > i else None
+        at, lost = realign(cap, i, ref, j)
+        junk = cap[i:at] if at > i else b""
+        kind = inserted_kind(junk, ref, j, lost) if junk else None
+        if lost and kind and kind[1] < LOSSY_INSERT * SAMPLE:
+            kind = None  # sound lost with little or nothing inserted: no underrun does that
+        kind = kind and kind[0]
         if kind is None:
             closing = len(tail.rstrip(b"\0"))
             if early and closing <= CLOSING:
@@ -109,15 +136,17 @@ def check(cap, ref, early, most, quiet=False):
                 break
             return failed(f"sample {j // SAMPLE} of the stream is changed or missing "
                           f"(recording sample {i // SAMPLE})")
-        events.append((j // SAMPLE, (at - i) // SAMPLE, kind))
-        i = at
+        events.append((j // SAMPLE, (at - i) // SAMPLE, kind, lost))
+        i, j = at, j + lost * SAMPLE
     heard = j // SAMPLE
-    for where, length, kind in events:
-        say(f"underrun at sample {where}: {length} samples of {kind} inserted")
+    for where, length, kind, lost in events:
+        say(f"underrun at sample {where}: {length} samples of {kind} inserted" +
+            (f", {lost} samples of the stream lost where it was taken up again" if lost else ""))
     if len(events) > most:
         return failed(f"{len(events)} underruns, more than {most}")
-    say(f"{heard} of the stream's {len(ref) // SAMPLE} samples heard unchanged, in order; "
-        f"{len(events)} underruns")
+    lost = sum(e[3] for e in events)
+    say(f"{heard - lost} of the stream's first {heard} samples (of {len(ref) // SAMPLE}) heard unchanged,"
+        f" in order; {len(events)} underruns, {lost} samples lost in them")
     return True, heard
 
 
@@ -138,6 +167,15 @@ def main():
              ref[middle:2 * middle - 8000] + b"\0" * 512 + ref[2 * middle - 8000:], False, True),
             ("the device's ring played four times over (a stall of 0.4 s)", ref[:middle] +
              ring[3000:] + 3 * ring + ref[middle:], False, True),
+            ("a stall that lost 24 samples", ref[:middle] + 3 * ring + ref[middle + 48:], False, True),
+            ("a stall with 300 samples of other sound", ref[:middle] + 3 * ring +
+             ref[middle // 2:middle // 2 + 600] + ref[middle:], False, False),
+            ("100 samples changed", ref[:middle] + ref[middle // 2:middle // 2 + 200] +
+             ref[middle + 200:], False, False),
+            ("512 samples missing", ref[:middle] + ref[middle + 1024:], False, False),
+            ("a stall that lost two stretches under silence and a repeat", ref[:middle] + ring[-3000:] +
+             b"\0" * 6000 + ref[middle + 800:middle + 3800] + ref[middle + 7400:], False, True),
+            ("10000 samples lost under a stall", ref[:middle] + 2 * ring + ref[middle + 20000:], False, False),
             ("a buffer scaled by 0.9", ref[:middle] + scaled + ref[middle + WINDOW:], False, False),
             ("a buffer byte-swapped", ref[:middle] + swapped + ref[middle + WINDOW:], False, False),
             ("a buffer missing", ref[:middle] + ref[middle + WINDOW:], False, False),
