@@ -10,8 +10,8 @@
 #   qemu is stopped twice for 0.4 s on the way, so that the sound device underruns.
 # Each must execute the menu in the demo's own process, in /usr/gp2x, with /dev/dsp free and no
 # thread or process of the demo left; the recorded sound must be the offline capture's stream
-# sample for sample (sound_check.py: an underrun of the emulator is listed and allowed, at most
-# QB_UNDERRUNS_ALLOWED, default 8); screen dumps every few seconds must each be a frame the
+# sample for sample (sound_check.py: an underrun of the emulator is listed with what it inserted
+# and lost, and allowed, at most QB_UNDERRUNS_ALLOWED, default 16); screen dumps every few seconds must each be a frame the
 # capture replays from the guest's trace (screen_check.py).
 # Run it alone: the emulator needs a whole core, and a late emulator underruns the sound device.
 #   tests/gp2x_kernel.sh GP2X_BUILD HOST_BUILD [CACHE]
