@@ -11,8 +11,8 @@
 # Each must execute the menu in the demo's own process, in /usr/gp2x, with /dev/dsp free and no
 # thread or process of the demo left; the recorded sound must be the offline capture's stream
 # sample for sample (sound_check.py: an underrun of the emulator is listed with what it inserted
-# and lost, and allowed, at most QB_UNDERRUNS_ALLOWED, default 16); screen dumps every few seconds must each be a frame the
-# capture replays from the guest's trace (screen_check.py).
+# and lost, and allowed, at most QB_UNDERRUNS_ALLOWED, default 16); screen dumps every few seconds
+# must each be a frame the capture replays from the guest's trace (screen_check.py).
 # Run it alone: the emulator needs a whole core, and a late emulator underruns the sound device.
 #   tests/gp2x_kernel.sh GP2X_BUILD HOST_BUILD [CACHE]
 set -u
@@ -50,7 +50,7 @@ if [ ! -f "$cache/.ready" ]; then
 fi
 version=$(ls "$cache/kernel/lib/modules")
 kernel=$cache/kernel
-echo "kernel $version, $(basename "$(ls "$cache"/busybox/bin/busybox)") $(strings "$cache/busybox/bin/busybox" | grep -m1 -o 'BusyBox v[0-9.]*')"
+echo "kernel $version, $(strings "$cache/busybox/bin/busybox" | grep -m1 -o 'BusyBox v[0-9.]*')"
 
 # the guest's own programs: the recorder and the stand-in menu
 for program in dsp_record menu_stub; do
@@ -59,7 +59,8 @@ for program in dsp_record menu_stub; do
 done
 
 # The initramfs. The kernel hands init the command line's unknown name=value words: boot_press
-# (START so many seconds after the first frame) and boot_stereo (the loopback card fixed at two channels first).
+# (START so many seconds after the first frame) and boot_stereo (the loopback card fixed at two
+# channels first).
 root=$work/root
 mkdir -p "$root"/{bin,proc,sys,dev,tmp,modules,usr/gp2x}
 cp "$cache/busybox/bin/busybox" "$root/bin/"

@@ -13,6 +13,7 @@ ended the demo) only with --early, where what the device held as it closed may b
 (the device answered stereo) must hold the stream in both, the same.
     sound_check.py RECORDED.raw REFERENCE.wav [--channels 1|2] [--early] [--max MAX]
     sound_check.py --self-test REFERENCE.wav"""
+import array
 import sys
 
 SAMPLE = 2
@@ -198,9 +199,8 @@ def main():
     most = int(args[args.index("--max") + 1]) if "--max" in args else 0
     cap = open(args[0], "rb").read()
     if "--channels" in args and args[args.index("--channels") + 1] == "2":
-        cap = cap[:len(cap) - len(cap) % 4]
-        left, right = b"".join(cap[k:k + 2] for k in range(0, len(cap), 4)), \
-            b"".join(cap[k + 2:k + 4] for k in range(0, len(cap), 4))
+        frames = array.array("h", cap[:len(cap) - len(cap) % 4])
+        left, right = frames[0::2].tobytes(), frames[1::2].tobytes()
         if left != right:
             sys.exit("FAILED: the two channels differ")
         print(f"{len(left) // SAMPLE} frames in two channels, the same in both")
