@@ -55,10 +55,7 @@ void tick_and_note() {
 
 // The whole song as the demo mixes it, and where each row change starts in it.
 void play_song() {
-    offline_sound_choose();
-    snd_set_tick_handler(tick_and_note);
-    demo_load_song();
-    offline_sound_begin();
+    demo_start_sound({offline_audio_device, demo_driver_s16, nullptr, tick_and_note});
     int16_t buffer[offline_buffer_samples];
     while (rows.empty() || rows.back().clock <= demo_end_clock) {
         offline_audio_buffer(buffer);

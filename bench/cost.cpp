@@ -109,8 +109,7 @@ int main(int argc, char **argv) {
     } else if (is("mix")) {
         bench_four_voices(wave);
     } else if (is("song")) {
-        offline_sound_start();
-        demo_load_song();
+        offline_start_demo_sound();
         while (pt_song_clock() < clock_arg) offline_audio_buffer(mixed);
     }
     cost_measure(iterations);

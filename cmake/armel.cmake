@@ -34,5 +34,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-Wl,-rpath-link,${QB_ARM_SYSROOT}/usr/lib/arm-linux-gnueabi:${QB_ARM_SYSROOT}/lib/arm-linux-gnueabi:${QB_ARM_SYSROOT}/usr/lib/arm-linux-gnueabi/pulseaudio")
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -L "${QB_ARM_SYSROOT}" -cpu arm926)
 
-# The handheld's kernel sleeps in 10 ms steps: its frame gate keeps to the pure busy wait.
-set(QB_BUSY_GATE ON CACHE BOOL "The frame gate only busy-waits" FORCE)
+# The handheld's code: its frame gate keeps to the pure busy wait.
+set(QB_PLATFORM armel CACHE STRING "The SDL host's platform" FORCE)

@@ -36,8 +36,8 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -fno-rtti -fno-threadsafe-statics -Wno-psabi")
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -cpu ti925t)
 
-# The handheld's kernel sleeps in 10 ms steps: its frame gate keeps to the pure busy wait.
-set(QB_BUSY_GATE ON CACHE BOOL "The frame gate only busy-waits" FORCE)
+# The handheld's own devices, and a frame gate that keeps to the pure busy wait.
+set(QB_PLATFORM gp2x CACHE STRING "The SDL host's platform" FORCE)
 set(QB_GP2X ON CACHE BOOL "The static handheld build: the demo and its golden record" FORCE)
 set(QB_TESTS OFF CACHE BOOL "Build the tests" FORCE)
 set(QB_BENCH OFF CACHE BOOL "Build the benchmarks" FORCE)

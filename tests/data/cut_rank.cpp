@@ -62,8 +62,7 @@ std::vector<double> spectrum(const std::vector<int16_t> &s, size_t from) {
 int main(int argc, char **argv) {
     const double at_least =
         argc == 3 && std::string(argv[1]) == "--at-least" ? std::atof(argv[2]) : 0;
-    offline_sound_start();
-    demo_load_song();
+    offline_start_demo_sound();
     // the audio callback's schedule: a tick, then its samples
     const int per_tick = snd_samples_per_tick();
     std::vector<int16_t> samples;

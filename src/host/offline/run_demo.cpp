@@ -14,8 +14,7 @@ int no_events(int *, int *) {
 void offline_run_demo(void (*on_buffer)(const int16_t *), void (*on_start)(double),
                       void (*present)(const uint8_t *, int, int)) {
     demo_build_tables();
-    offline_sound_choose();
-    demo_load_song();
+    offline_start_demo_sound();
     offline_clock_reset(on_buffer);
     const double start_ms = offline_clock_start_demo(demo_first_tick_clock);
     if (on_start) on_start(start_ms);

@@ -15,19 +15,17 @@ uint32_t no_clock() {
 }
 } // namespace
 
+const SndAudioDevice offline_audio_device = {open_device, no_pause, no_timer, no_clock};
+
+void offline_start_demo_sound() {
+    demo_start_sound({offline_audio_device, demo_driver_s16});
+}
+
 void offline_sound_start() {
-    offline_sound_choose();
-    offline_sound_begin();
-}
-
-void offline_sound_begin() {
-    snd_start(demo_tick_rate);
-}
-
-void offline_sound_choose() {
-    snd_audio_device = {open_device, no_pause, no_timer, no_clock};
+    snd_audio_device = offline_audio_device;
     snd_set_tick_handler(pt_tick);
-    snd_open_driver(snd_mode_s16_44100);
+    demo_driver_s16();
+    snd_start(demo_tick_rate);
 }
 
 void offline_audio_buffer(int16_t *samples) {
@@ -71,7 +69,6 @@ uint64_t offline_clock_buffers() {
 }
 
 double offline_clock_start_demo(int first_tick_clock) {
-    offline_sound_begin();
     run_due_buffers();
     while ((unsigned)pt_song_clock() > (unsigned)first_tick_clock) {
         ++clock_ms;

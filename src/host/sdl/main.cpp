@@ -5,8 +5,9 @@
 #include "demo/startup.h"
 #include "demo/sync.h"
 #include "demo/trace.h"
-#include "host/sdl/buttons.h"
+#include "host/sdl/platform.h"
 #include "host/sdl/present_sdl.h"
+#include "host/sdl/quiet_stderr.h"
 #include "host/sdl/sdl_audio.h"
 #include "player/player.h"
 #include "sound/driver.h"
@@ -119,13 +120,9 @@ int sdl_event(int *type, int *key) {
     }
     SDL_Event e;
     if (!SDL_PollEvent(&e)) {
-#ifdef QB_HANDHELD
-        // the handheld's buttons, after SDL's own events
+        // the platform's own input, after SDL's events
         *type = SDL_KEYDOWN;
-        return buttons_poll(key);
-#else
-        return 0;
-#endif
+        return sdl_platform.poll_key(key);
     }
     *type = e.type;
     *key = e.type == SDL_KEYDOWN ? (int)e.key.keysym.sym : 0;
@@ -150,23 +147,6 @@ void sdl_present(const uint8_t *canvas, int t, int clock) {
         SDL_Flip(screen);
     }
     if (trace) trace_frame(t, clock);
-}
-
-#ifndef QB_BUSY_GATE
-void sdl_sleep(int ms) {
-    SDL_Delay((Uint32)ms);
-}
-#endif
-
-// The screen's depth: 16 bits wherever the display can switch; a handheld's framebuffer at the
-// 24 or 32 bits it has (the Caanoo's takes a 16-bit mode but goes on showing 24-bit pixels).
-int screen_depth() {
-#ifdef QB_HANDHELD
-    const SDL_VideoInfo *info = SDL_GetVideoInfo();
-    const int bits = info && info->vfmt ? info->vfmt->BitsPerPixel : screen_bits;
-    if (bits == 24 || bits == 32) return bits;
-#endif
-    return screen_bits;
 }
 
 // QUELLBRAND_SCALE, read before the mode is set (the desktop's size is known only then).
@@ -205,28 +185,34 @@ bool init_video() {
 // handheld's Linux 2.4 has no close-on-exec for whatever else is open.
 constexpr int descriptors_closed_below = 1024;
 void close_descriptors() {
-#ifdef QB_HANDHELD
-    buttons_close();
-#endif
+    sdl_platform.before_launcher();
     for (int fd = STDERR_FILENO + 1; fd < descriptors_closed_below; ++fd) close(fd);
 }
 
-} // namespace
+// SDL's audio device, opened with what the sound libraries print held back unless it opens.
+int open_audio_quietly(int freq, int format, int channels, int samples) {
+    quiet_stderr_begin();
+    const int ok = snd_sdl_audio_device.open(freq, format, channels, samples);
+    quiet_stderr_end();
+    return ok;
+}
 
-int main(int argc, char **argv) {
-    const uint32_t flags = demo_video_flags(argc, argv);
-    demo_build_tables();
-    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO);
-    const bool video = init_video();
-    catch_stop_signals();
-
+// The driver menu, answered by the demo itself: "2", 44100 Hz 16-bit, unless the device cannot
+// be opened.
+int driver_menu() {
+    // the newline first, so that the next read sees "2" and then the newline
     std::ungetc('\n', stdin);
     std::ungetc('2', stdin);
-    snd_audio_device = snd_sdl_audio_device;
-    snd_set_tick_handler(pt_tick, pt_song_clock);
-    snd_choose_driver();
-    demo_load_song();
+    return snd_choose_driver();
+}
 
+// Between the song and the music: the screen (320x240 at the platform's depth, the caption, no
+// cursor, black), the platform's input, the palette and the song clock to follow.
+uint32_t video_flags = 0;
+bool video_up = false;
+int open_screen() {
+    // what the sound libraries said looking for a device, only if one opened
+    quiet_stderr_release(snd_sound_mode != snd_mode_silent);
     // Without a graphical display SDL 1.2 falls back to drawing in the terminal with characters,
     // and SDL 1.2 on SDL 2 to drawing nowhere: neither shows the demo, so both count as no video
     // mode (the drawing-nowhere driver only when it was not asked for by name).
@@ -234,35 +220,47 @@ int main(int argc, char **argv) {
     SDL_VideoDriverName(driver, sizeof driver);
     const char *asked = std::getenv("SDL_VIDEODRIVER");
     const bool shows_nothing =
-        !video || !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib") ||
+        !video_up || !std::strcmp(driver, "caca") || !std::strcmp(driver, "aalib") ||
         (!std::strcmp(driver, "offscreen") && !(asked && !std::strcmp(asked, driver)));
-    if (!shows_nothing) choose_layout(flags);
+    if (!shows_nothing) choose_layout(video_flags);
     screen = shows_nothing ? nullptr
-                           : SDL_SetVideoMode(layout.width, layout.height, screen_depth(), flags);
+                           : SDL_SetVideoMode(layout.width, layout.height,
+                                              sdl_platform.screen_depth(), video_flags);
     if (!screen) {
         std::fprintf(stderr, "quellbrand: cannot open the 320x240 16-bit video mode: %s\n",
                      shows_nothing ? "no graphical display" : SDL_GetError());
-        SDL_Quit();
-        return 1;
+        return 0;
     }
     SDL_WM_SetCaption(caption, nullptr);
     SDL_ShowCursor(0);
     // Both bands and the Canvas area start black; the bands are never written again.
     std::memset(screen->pixels, 0, (size_t)screen->pitch * (size_t)screen->h);
     catch_stop_signals(); // again, in case opening the screen set SDL's own
-#ifdef QB_HANDHELD
-    // QUELLBRAND_GPIO and QUELLBRAND_EVENTS name stand-ins for the button devices, for tests
-    buttons_open(std::getenv("QUELLBRAND_GPIO"), std::getenv("QUELLBRAND_EVENTS"));
-#endif
+    sdl_platform.open_input();
     make_grey_palette(screen, 1, 0);
     choose_clock();
-    snd_start(demo_tick_rate);
+    return 1;
+}
 
-#ifdef QB_BUSY_GATE
-    const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, nullptr};
-#else
-    const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, sdl_sleep};
-#endif
+} // namespace
+
+int main(int argc, char **argv) {
+    video_flags = demo_video_flags(argc, argv);
+    demo_build_tables();
+    quiet_stderr_begin();
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO);
+    quiet_stderr_end();
+    video_up = init_video();
+    catch_stop_signals();
+
+    SndAudioDevice audio = snd_sdl_audio_device;
+    audio.open = open_audio_quietly;
+    if (!demo_start_sound({audio, driver_menu, open_screen})) {
+        SDL_Quit();
+        return 1;
+    }
+
+    const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, sdl_platform.sleep_ms};
     demo_wait_for_music(host);
     const double start = (double)SDL_GetTicks();
     demo_run(host, start);

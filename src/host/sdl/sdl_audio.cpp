@@ -3,9 +3,6 @@
 #include "sound/heard.h"
 
 #include <SDL.h>
-#ifdef __EMSCRIPTEN__
-#include <emscripten/eventloop.h>
-#endif
 
 namespace {
 
@@ -16,12 +13,6 @@ void audio_callback(void *userdata, Uint8 *stream, int len) {
     snd_heard_note_request(SDL_GetTicks(), snd_stream_position(), snd_output_rate);
     snd_audio_callback(userdata, stream, len);
 }
-
-#ifndef __EMSCRIPTEN__
-Uint32 timer_callback(Uint32 interval) {
-    return snd_timer_callback(interval);
-}
-#endif
 
 int sdl_open(int freq, int format, int channels, int samples) {
     audio_spec.freq = freq;
@@ -40,21 +31,6 @@ void sdl_pause(int paused) {
     SDL_PauseAudio(paused);
     SDL_UnlockAudio();
 }
-
-#ifdef __EMSCRIPTEN__
-// The browser's SDL has no periodic timer: the page's own interval timer calls back instead.
-void interval_callback(void *) {
-    snd_timer_callback(snd_silent_timer_ms);
-}
-void sdl_start_timer(int milliseconds) {
-    emscripten_set_interval(interval_callback, milliseconds, nullptr);
-}
-#else
-void sdl_start_timer(int milliseconds) {
-    SDL_Init(SDL_INIT_TIMER);
-    SDL_SetTimer((Uint32)milliseconds, timer_callback);
-}
-#endif
 
 uint32_t sdl_now_ms() {
     return SDL_GetTicks();

@@ -146,6 +146,11 @@ const DemoHost live_host = {sdl_ticks, live_song_clock, queued_key, show_live, n
 const DemoHost offline_host = {offline_clock_ticks, pt_song_clock, no_events, offline_present,
                                nullptr};
 
+int watch_audio() {
+    page_watch_audio();
+    return 1;
+}
+
 // A second start opens the browser's audio again: the first device is closed before.
 int reopen_audio(int freq, int format, int channels, int samples) {
     SDL_CloseAudio();
@@ -216,12 +221,7 @@ EMSCRIPTEN_KEEPALIVE void web_start(int heard) {
     const SndAudioDevice browser_audio = {reopen_audio, snd_sdl_audio_device.pause,
                                           snd_sdl_audio_device.start_timer,
                                           snd_sdl_audio_device.now_ms};
-    snd_audio_device = browser_audio;
-    snd_set_tick_handler(pt_tick, pt_song_clock);
-    snd_open_driver(snd_mode_s16_44100);
-    page_watch_audio();
-    demo_load_song();
-    snd_start(demo_tick_rate);
+    demo_start_sound({browser_audio, demo_driver_s16, watch_audio});
     phase = Phase::waiting_for_music;
 }
 
@@ -243,8 +243,7 @@ EMSCRIPTEN_KEEPALIVE void web_key(int key) {
 // The first frame at or after the song clock, made on the virtual clock without sound.
 EMSCRIPTEN_KEEPALIVE void web_render_at(int clock) {
     reset_all();
-    offline_sound_choose();
-    demo_load_song();
+    offline_start_demo_sound();
     offline_clock_reset(nullptr);
     loop = demo_loop_start(offline_clock_start_demo(demo_first_tick_clock));
     render_clock = clock;

@@ -1,0 +1,17 @@
+// What differs between the platforms the SDL host runs on; one file per platform, chosen by the
+// build (platform_desktop.cpp, platform_gp2x.cpp, platform_armel.cpp).
+#pragma once
+
+struct SdlPlatform {
+    // Bits per pixel to ask of SDL_SetVideoMode, once SDL's video is up.
+    int (*screen_depth)();
+    // Input devices of the platform's own, opened once the screen is up.
+    void (*open_input)();
+    // After SDL's own events: 1 and a key symbol when the platform's input gave a key-down.
+    int (*poll_key)(int *key);
+    // Gives the processor back while the frame gate waits; null: the gate only busy-waits.
+    void (*sleep_ms)(int ms);
+    // Before the launcher replaces the process: whatever the platform opened is closed.
+    void (*before_launcher)();
+};
+extern const SdlPlatform sdl_platform;
