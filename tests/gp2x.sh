@@ -18,7 +18,7 @@ set -u
 build=$1
 golden=$2
 here=$(cd "$(dirname "$0")" && pwd)
-table=$here/gp2x/linux-2.4-arm-syscalls.txt
+table=$(dirname "$here")/toolchain/musl/linux-2.4-arm-syscalls.txt
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -56,51 +56,9 @@ done
 # The system calls in the executables: each swi's number against the r7 set before it.
 for exe in "${executables[@]}"; do
     [ -x "$exe" ] || continue
-    arm-linux-gnueabi-objdump -d "$exe" | python3 -c '
-import re, sys
-# calls whose structures or arguments differ between the ABIs (a kernel with both takes the
-# old-ABI table for a dual-encoded call): the stat64 family, epoll, sockets, SysV IPC, 64-bit
-# arguments in register pairs
-forbidden = {180, 181, 193, 194, 195, 196, 197, 225, 250, 251, 252, 266, 267, 270, 327, 341, 346,
-             352, 361, 362, 365, 366, 374} | set(range(281, 313))
-# objdump: address, bytes, mnemonic, operands (tab-separated)
-lines = []
-for l in sys.stdin:
-    if re.match(r"^ *[0-9a-f]+:\t", l):
-        f = l.rstrip("\n").split("\t")
-        lines.append((f[2].strip() if len(f) > 2 else "", f[3].strip() if len(f) > 3 else ""))
-bad, count, numbers = [], 0, set()
-for i, (op, args) in enumerate(lines):
-    if op not in ("svc", "swi"):
-        continue
-    count += 1
-    imm = int(args.lstrip("#").split()[0], 0)
-    base = imm & 0xff0000
-    want = imm - 0x900000 if base in (0x900000, 0x9f0000) else None
-    r7, ok = 0, False
-    for back in range(1, 6):  # r7: mov #a, then orr #b; nothing else may write it between
-        pop, pargs = lines[i - back]
-        m = re.match(r"r7, (r7, )?#(\d+)", pargs)
-        if pop in ("mov", "orr") and m:
-            r7 |= int(m.group(2))
-            if pop == "mov":
-                ok = True
-                break
-        elif re.match(r"r7\b", pargs) or (pop.startswith(("pop", "ldm")) and "r7" in pargs):
-            break
-    if want is None or not ok or r7 != want:
-        bad.append(f"{op} {args}")
-    elif base == 0x900000:
-        numbers.add(want)
-made = sorted(numbers & forbidden)
-print(f"{sys.argv[1]}: {count} system-call instructions, every one dual-encoded" if not bad and not made
-      else f"FAILED: {sys.argv[1]}")
-for b in bad[:5]:
-    print("  not dual-encoded:", b)
-if made:
-    print("  calls that differ between the ABIs:", made)
-sys.exit(1 if bad or made else 0)
-' "$(basename "$exe")" || failed=1
+    arm-linux-gnueabi-objdump -d "$exe" |
+        python3 "$here/gp2x/syscall_check.py" "$(basename "$exe")" "$(dirname "$here")/toolchain/musl/abi-differing-calls.txt" ||
+        failed=1
 done
 
 # The personality: a program with no C library asks what Linux 2.4 answers, and plain qemu fails it.
@@ -160,52 +118,15 @@ for kernel in plain linux24; do
     read -r status took <"$out/status"
     echo "== $kernel qemu: the demo ran $took s and exited with $status"
     [ "$status" -eq 0 ] || fail "the demo exited with $status under $kernel qemu"
-    python3 - "$out/out.raw" "$want_hash" "$want_buffers" <<'PY' || fail "the sound under $kernel qemu"
-import sys
-data = open(sys.argv[1], 'rb').read()
-want, buffers = sys.argv[2], int(sys.argv[3])
-size = 2048 * 2
-# SDL writes silence while the device is paused, before the demo starts its sound; the callback's
-# stream begins with the first buffer that is not silent (the song's first buffer is not)
-first = 0
-while first * size < len(data) and not any(data[first * size:(first + 1) * size]):
-    first += 1
-print(f"disk stream: {len(data) // size} buffers, {first} of them silence before the sound starts;"
-      f" the record hashes {buffers}")
-stream = data[first * size:(first + buffers) * size]
-if len(stream) < buffers * size:
-    sys.exit("FAILED: the disk stream is shorter than the record's sound")
-h = 1469598103934665603
-for b in stream:
-    h = ((h ^ b) * 1099511628211) & 0xffffffffffffffff
-if f"{h:016x}" != want:
-    sys.exit(f"FAILED: the disk stream hashes to {h:016x}, the record to {want}")
-print("the disk stream hashes to the golden record's sound")
-PY
+    python3 "$here/gp2x/stream_hash.py" "$out/out.raw" "$want_hash" "$want_buffers" ||
+        fail "the sound under $kernel qemu"
     # the launcher ran in the demo's own process, in its folder; every thread had ended before
     if grep -q "^pid [0-9]* cwd $prefix/usr/gp2x$" "$out/launcher" 2>/dev/null; then
         echo "the launcher ran: $(cat "$out/launcher")"
     else
         fail "the launcher did not run under $kernel qemu"
     fi
-    python3 - "$out/events" <<'PY' || fail "threads under $kernel qemu"
-import re, sys
-events = open(sys.argv[1], errors="replace").read().split("\n")
-started = ended = 0
-for i, e in enumerate(events):
-    name = re.sub(r"^\d+ ", "", e).rstrip("(")
-    if name == "clone":
-        started += 1
-    elif name == "exit":
-        ended += 1
-    elif name == "execve":
-        break
-else:
-    sys.exit("FAILED: no execve of the launcher")
-print(f"{started} threads started, {ended} ended before the launcher")
-if ended != started:
-    sys.exit("FAILED: threads still running at the exec")
-PY
+    python3 "$here/gp2x/threads_ended.py" "$out/events" || fail "threads under $kernel qemu"
     sed -E 's/^[0-9]+ //; s/\($//' "$out/calls.seen" | sort -u >"$out/calls"
     [ -s "$out/calls" ] || fail "no system calls were traced under $kernel qemu"
     # What a newer kernel answers, and Linux 2.4 never sees (the legacy mode makes none of them):

@@ -2,7 +2,8 @@
 # The pieces of a fully static ARMv4T (ARM920T), soft-float, little-endian EABI executable, built
 # from Debian's source packages with Debian's armel compiler and kept in build-gp2x/toolchain:
 #   musl/              the C library and its mathematics, from the musl source package, for every
-#                      GP2X-family kernel: Linux 2.4 and 2.6 of either ABI (the two patches)
+#                      GP2X-family kernel: Linux 2.4 and 2.6 of either ABI (the patch series in
+#                      toolchain/musl/, applied in the order of their numbers)
 #   lib/libgcc-v4t.a   the compiler's run-time helpers (integer division, soft-float arithmetic,
 #                      64-bit arithmetic, the kernel-helper atomics) from GCC's libgcc sources, for
 #                      ARMv4T: Debian's armel libgcc is built for ARMv5TE and its division starts
@@ -17,8 +18,10 @@ set -eu
 cd "$(dirname "$0")/.."
 here=$PWD
 out=$(realpath -m "${1:-build-gp2x/toolchain}")
-# the cache holds while this script and the musl patch are the ones that made it
-key=$(cat toolchain/gp2x.sh toolchain/musl-*.patch | sha256sum | cut -c 1-16)
+# the musl release the patch series was made for
+musl_version=1.2.3
+# the cache holds while this script and the musl series are the ones that made it
+key=$(cat toolchain/gp2x.sh toolchain/musl/* | sha256sum | cut -c 1-16)
 [ "$(cat "$out/.complete" 2>/dev/null)" = "$key" ] && { echo "$out"; exit 0; }
 rm -rf "$out/.complete" "$out/musl" "$out/sdl" "$out/src/musl"
 dpkg -s crossbuild-essential-armel >/dev/null 2>&1 ||
@@ -30,12 +33,25 @@ mkdir -p "$src" "$out/lib"
 bash scripts/deb-src.sh
 cd "$src"
 
-# musl, static only
+# musl, static only: the release the series was made for, the series in order, then the call
+# lists filled in from their files
 [ -d musl ] || {
+    rm -f musl_*
     apt-get source --download-only -qq musl >/dev/null 2>&1
-    mkdir musl && tar -xf musl_*.orig.tar.gz -C musl --strip-components=1
-    patch -s -d musl -p1 <"$here/toolchain/musl-old-kernels.patch"
-    patch -s -d musl -p1 <"$here/toolchain/musl-dual-abi.patch"
+    tarball=$(ls musl_*.orig.tar.gz 2>/dev/null | head -n 1)
+    found=${tarball#musl_}
+    found=${found%.orig.tar.gz}
+    [ "$found" = "$musl_version" ] || {
+        echo "Debian's musl source package is ${found:-missing}; toolchain/musl/ was made for $musl_version" >&2
+        echo "(see that each patch still applies and does what its header says, then change musl_version)" >&2
+        exit 1
+    }
+    mkdir musl.part && tar -xf "$tarball" -C musl.part --strip-components=1
+    for p in "$here"/toolchain/musl/[0-9]*.patch; do
+        patch -s -d musl.part -p1 --no-backup-if-mismatch <"$p" || { echo "$(basename "$p") does not apply" >&2; exit 1; }
+    done
+    bash "$here/toolchain/musl/tables.sh" musl.part
+    mv musl.part musl
 }
 (cd musl && CC=$cc CFLAGS="${arch[*]} -O2" ./configure --prefix="$out/musl" --target=arm-linux-gnueabi \
     --disable-shared >"$out/musl.log" 2>&1 && make -j"$(nproc)" >>"$out/musl.log" 2>&1 &&
