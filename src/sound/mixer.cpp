@@ -60,60 +60,159 @@ void copy_voice(Voice &pending, Voice &mixing) {
     }
 }
 
-// Accumulates in unsigned arithmetic: the same bits as signed addition, defined for any gain.
-// The position and its fraction travel as one 32.32 number; between two wraps no check is needed,
-// so the samples are mixed in runs that end where the position next passes its limit.
-void mix_voice(Voice &v, int count) {
-    const uint32_t gain = snd_gain(v.volume, master_level);
-    const int8_t *data = v.sample_data;
-    uint64_t p = ((uint64_t)v.position << 32) | v.position_fraction;
-    uint64_t step = ((uint64_t)(uint32_t)v.step << 32) | v.step_fraction;
+// A voice while it is mixed: its position and step as 32.32 numbers, the first position that
+// wraps (past the loop end, or at the length), and its gain.
+struct Cursor {
+    const int8_t *data;
+    uint64_t p;
+    uint64_t step;
+    uint64_t limit;
+    uint32_t gain;
+    uint32_t loop_start;
+    bool looped;
+};
+
+Cursor cursor_of(const Voice &v) {
+    Cursor c;
+    c.data = v.sample_data;
+    c.p = ((uint64_t)v.position << 32) | v.position_fraction;
+    c.step = ((uint64_t)(uint32_t)v.step << 32) | v.step_fraction;
+    c.looped = v.loop_flag != 0;
+    c.limit = !c.looped                  ? (uint64_t)v.length << 32
+              : v.loop_end == UINT32_MAX ? UINT64_MAX
+                                         : ((uint64_t)v.loop_end + 1) << 32;
+    c.gain = snd_gain(v.volume, master_level);
+    c.loop_start = v.loop_start;
+    return c;
+}
+
+void store_cursor(const Cursor &c, Voice &v) {
+    v.position = (uint32_t)(c.p >> 32);
+    v.position_fraction = (uint32_t)c.p;
+    v.step = (int32_t)(uint32_t)(c.step >> 32);
+    v.step_fraction = (uint32_t)c.step;
+}
+
+// How many of the next samples (at most most) advance without reaching the limit, so need no
+// check: none when the position already lies beyond it (a shorter sample attached).
+int plain_run(const Cursor &c, int most) {
+    if (c.p >= c.limit) return 0;
+    if (c.step != 0) {
+        const uint64_t steps = (c.limit - c.p + c.step - 1) / c.step; // advances until p >= limit
+        if (steps - 1 < (uint64_t)most) return (int)(steps - 1);
+    }
+    return most;
+}
+
+// One sample: the advance, and the wrap where it reaches the limit.
+uint32_t checked_sample(Cursor &c) {
+    c.p += c.step;
+    if (c.p >= c.limit) {
+        if (c.looped) {
+            c.p = ((uint64_t)(c.loop_start + 1) << 32) | (uint32_t)c.p;
+        } else {
+            c.p = (uint32_t)c.p; // position 0, fraction kept
+            c.step = 0;
+        }
+    }
+    return (uint32_t)(int32_t)c.data[(uint32_t)(c.p >> 32)] * c.gain;
+}
+
+// A run of plain advances in two 32-bit halves: an add with carry, and the position as an index
+// (it stays below the limit, so it never needs 32-bit wrapping).
+struct Run {
+    uint64_t position;
+    uint32_t fraction;
+    uint64_t whole;
+    uint32_t part;
+    explicit Run(const Cursor &c)
+        : position(c.p >> 32), fraction((uint32_t)c.p), whole(c.step >> 32),
+          part((uint32_t)c.step) {}
+    uint64_t next() {
+        const uint32_t carry = __builtin_add_overflow(fraction, part, &fraction);
+        position += whole + carry;
+        return position;
+    }
+    uint64_t p() const { return (position << 32) | fraction; }
+};
+
+// Accumulates in unsigned arithmetic: the same bits as signed addition, defined for any gain. The
+// first voice mixed into a buffer stores instead of adding (no clearing pass). Between two wraps
+// no check is needed, so the samples are mixed in runs that end where a position next passes its
+// limit.
+template <bool first> void put(uint32_t &out, uint32_t value) {
+    out = first ? value : out + value;
+}
+
+template <bool first> void mix_one(Voice &v, int count) {
+    Cursor c = cursor_of(v);
     uint32_t *out = reinterpret_cast<uint32_t *>(mix_buffer);
-    const bool looped = v.loop_flag != 0;
-    // the first position that wraps: past the loop end, or at the length
-    const uint64_t limit = !looped                    ? (uint64_t)v.length << 32
-                           : v.loop_end == UINT32_MAX ? UINT64_MAX
-                                                      : ((uint64_t)v.loop_end + 1) << 32;
     int i = 0;
     while (i < count) {
-        int run = count - i;
-        if (p >= limit) {
-            run = 0; // already past it (a shorter sample attached): the next advance wraps
-        } else if (step != 0) {
-            const uint64_t steps = (limit - p + step - 1) / step; // advances until p >= limit
-            if (steps - 1 < (uint64_t)run) run = (int)(steps - 1);
-        }
-        // the run itself in two 32-bit halves: an add with carry, and the position as an index
-        uint64_t position = p >> 32; // stays below the limit, so it never needs 32-bit wrapping
-        uint32_t fraction = (uint32_t)p;
-        const uint64_t whole = step >> 32;
-        const uint32_t part = (uint32_t)step;
+        const int run = plain_run(c, count - i);
+        Run r(c);
+        const int8_t *data = c.data;
         uint32_t *o = out + i;
-        for (int k = 0; k < run; ++k) {
-            const uint32_t carry = __builtin_add_overflow(fraction, part, &fraction);
-            position += whole + carry;
-            o[k] += (uint32_t)(int32_t)data[position] * gain;
-        }
-        p = ((uint64_t)position << 32) | fraction;
+        for (int k = 0; k < run; ++k) put<first>(o[k], (uint32_t)(int32_t)data[r.next()] * c.gain);
+        c.p = r.p();
         i += run;
         if (i == count) break;
-        // this advance reaches the limit (or the position already lies beyond it)
-        p += step;
-        if (p >= limit) {
-            if (looped) {
-                p = ((uint64_t)(v.loop_start + 1) << 32) | (uint32_t)p;
-            } else {
-                p = (uint32_t)p; // position 0, fraction kept
-                step = 0;
-            }
-        }
-        out[i] += (uint32_t)(int32_t)data[(uint32_t)(p >> 32)] * gain;
-        ++i;
+        put<first>(out[i++], checked_sample(c));
     }
-    v.position = (uint32_t)(p >> 32);
-    v.position_fraction = (uint32_t)p;
-    v.step = (int32_t)(uint32_t)(step >> 32);
-    v.step_fraction = (uint32_t)step;
+    store_cursor(c, v);
+}
+
+// Two voices in one pass: the buffer is read and written once for both.
+template <bool first> void mix_two(Voice &va, Voice &vb, int count) {
+    Cursor a = cursor_of(va), b = cursor_of(vb);
+    uint32_t *out = reinterpret_cast<uint32_t *>(mix_buffer);
+    int i = 0;
+    while (i < count) {
+        const int run_a = plain_run(a, count - i), run_b = plain_run(b, count - i);
+        const int run = run_a < run_b ? run_a : run_b;
+        Run ra(a), rb(b);
+        const int8_t *data_a = a.data, *data_b = b.data;
+        const uint32_t gain_a = a.gain, gain_b = b.gain;
+        uint32_t *o = out + i;
+        for (int k = 0; k < run; ++k)
+            put<first>(o[k], (uint32_t)(int32_t)data_a[ra.next()] * gain_a +
+                                 (uint32_t)(int32_t)data_b[rb.next()] * gain_b);
+        a.p = ra.p();
+        b.p = rb.p();
+        i += run;
+        if (i == count) break;
+        // a voice whose run ends here reaches its limit with this advance; the other goes on
+        const uint32_t sa = run_a == run
+                                ? checked_sample(a)
+                                : (uint32_t)(int32_t)a.data[(a.p += a.step) >> 32] * a.gain;
+        const uint32_t sb = run_b == run
+                                ? checked_sample(b)
+                                : (uint32_t)(int32_t)b.data[(b.p += b.step) >> 32] * b.gain;
+        put<first>(out[i++], sa + sb);
+    }
+    store_cursor(a, va);
+    store_cursor(b, vb);
+}
+
+// Voices mixed two at a time where the processor has the registers for both (64-bit targets);
+// one at a time on the handheld's ARM, whose 32-bit registers one voice fills.
+constexpr bool mix_in_pairs = sizeof(void *) == 8;
+
+// Mixes the voices into the first count samples of the accumulator (zero when none sounds).
+void mix_voices(Voice *const *voices, int n, int count) {
+    if (n == 0) {
+        std::memset(mix_buffer, 0, sizeof(int32_t) * count);
+        return;
+    }
+    int i = 0;
+    if (mix_in_pairs && n >= 2) {
+        mix_two<true>(*voices[0], *voices[1], count);
+        for (i = 2; i + 1 < n; i += 2) mix_two<false>(*voices[i], *voices[i + 1], count);
+    } else {
+        mix_one<true>(*voices[0], count);
+        i = 1;
+    }
+    for (; i < n; ++i) mix_one<false>(*voices[i], count);
 }
 
 void convert(void *buffer, int offset, int count, int sixteen_bit) {
@@ -162,11 +261,12 @@ void snd_mix(void *buffer, int count, int sixteen_bit) {
     // Requests larger than the accumulator are mixed in pieces; the result is the same.
     for (int done = 0; done < count;) {
         const int n = count - done < snd_mix_buffer_samples ? count - done : snd_mix_buffer_samples;
-        std::memset(mix_buffer, 0, sizeof(int32_t) * n);
-        for (int i = 0; i < voice_count; ++i) {
-            Voice &v = mixing_bank[i];
-            if (v.length != 0 && v.volume != 0) mix_voice(v, n);
-        }
+        Voice *sounding[snd_voice_count];
+        int voices = 0;
+        for (int i = 0; i < voice_count; ++i)
+            if (mixing_bank[i].length != 0 && mixing_bank[i].volume != 0)
+                sounding[voices++] = &mixing_bank[i];
+        mix_voices(sounding, voices, n);
         convert(buffer, done, n, sixteen_bit);
         done += n;
     }
