@@ -25,10 +25,13 @@ void sdl_driver_init() {
 
 constexpr int device_channels = 1;
 
+int format_of(int rate) {
+    return rate <= snd_rate_high - 1 ? snd_format_u8 : snd_format_s16lsb;
+}
+
 int open_sdl_driver(int rate) {
-    const int format = rate <= snd_rate_high - 1 ? snd_format_u8 : snd_format_s16lsb;
     snd_output_rate = rate;
-    if (!snd_audio_device.open(rate, format, device_channels, snd_device_samples)) {
+    if (!snd_audio_device.open(rate, format_of(rate), device_channels, snd_device_samples)) {
         snd_driver_error = "SDL audio error";
         return 0;
     }
@@ -79,6 +82,12 @@ int snd_choose_driver() {
     static_assert(snd_answer_bytes == 100, "the scanf width above is one less than the buffer");
     const bool known = word[0] >= '0' && word[0] <= '2';
     return snd_open_driver(known ? word[0] - '0' : snd_no_mode);
+}
+
+int snd_reopen_device() {
+    if (snd_sound_mode == snd_mode_silent) return 0;
+    return snd_audio_device.open(snd_output_rate, format_of(snd_output_rate), device_channels,
+                                 snd_device_samples);
 }
 
 int snd_open_driver(int mode) {

@@ -62,6 +62,9 @@ int snd_open_driver(int mode);
 // The driver menu: prints an empty line, reads one word from standard input and opens the driver
 // its first character picks (0, 1 or 2; anything else counts as no driver).
 int snd_choose_driver();
+// The chosen driver's device opened again as it was first (paused), after the front end closed
+// it; 1 when it opened. Nothing to open with the silent driver.
+int snd_reopen_device();
 
 // Tick scheduling. With a clock, every tick's first sample and the clock it leaves go to the heard
 // clock (sound/heard.h).
@@ -73,6 +76,30 @@ int snd_samples_per_tick();
 int snd_tick_carry();
 // Tick thread: samples the callbacks have output so far, the first sample of the next buffer.
 int64_t snd_stream_position();
+
+// A device that goes away. The device's callbacks say when they ask for sound; the frame loop
+// looks once a frame. A device that has asked for nothing for snd_watch_lost_ms of time the loop
+// itself ran is lost: twelve of SDL's 2048-sample rings at 44100 Hz (8 of its 1024-sample
+// PulseAudio buffers), far beyond any wait a busy machine gives a sound thread, and short enough
+// that the picture, which follows the song, stands still for less than a second (a row lasts
+// 146 ms). A gap of more than snd_watch_loop_gap_ms in the loop's own looks means the whole
+// process stood still (stopped, or a suspended machine): the wait starts again from then.
+constexpr int snd_watch_lost_ms = 750;
+constexpr int snd_watch_loop_gap_ms = 250;
+constexpr int snd_u8_silence = 0x80;
+enum SndWatchEvent { snd_watch_quiet, snd_watch_lost, snd_watch_back };
+// Tick thread: the device asked for sound at now_ms.
+void snd_watch_request(uint32_t now_ms);
+// Frame loop: snd_watch_lost when the device has just been found lost, snd_watch_back when a
+// lost device asks again. Always quiet without a device.
+SndWatchEvent snd_watch(uint32_t now_ms);
+// The hand-over: the silent driver's timer runs the ticks from the last one the device took (the
+// device plays silence if it asks meanwhile), and back: the device (asking again, or opened
+// again and paused) runs them from the song's position now, and is unpaused.
+void snd_ticks_from_timer();
+void snd_ticks_from_device();
+int snd_ticks_on_device();
+int snd_device_lost();
 
 // Back to program start: no driver, empty table, no scheduling.
 void snd_driver_clear();

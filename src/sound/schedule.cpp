@@ -3,6 +3,10 @@
 #include "sound/heard.h"
 #include "sound/mixer.h"
 
+#include <atomic>
+#include <cstring>
+#include <thread>
+
 namespace {
 
 int tick_rate = 0;
@@ -18,6 +22,53 @@ uint32_t silent_last_ms = 0;
 uint64_t silent_elapsed_ms = 0;
 uint64_t silent_ticks = 0;
 
+// Who runs the ticks: the device's callbacks, or the silent driver's timer (the silent driver,
+// or a device that stopped asking). A callback or a timer call that finds the ticks are not its
+// own does nothing; each says while it is inside, so that a hand-over can wait for it to leave.
+enum TickSource { source_none, source_device, source_timer };
+std::atomic<int> tick_source{source_none};
+std::atomic<int> in_device{0};
+std::atomic<int> in_timer{0};
+bool timer_started = false;
+
+// The watch on the device: when it last asked for sound, from when the frame loop has been
+// watching it, when the loop last looked, and whether it counts as lost.
+std::atomic<uint32_t> last_request_ms{0};
+uint32_t watch_from_ms = 0;
+uint32_t last_look_ms = 0;
+bool looked = false;
+bool device_lost = false;
+uint32_t lost_request_ms = 0;
+
+// a is later than b, on a millisecond counter that may wrap
+bool later(uint32_t a, uint32_t b) {
+    return (int32_t)(a - b) > 0;
+}
+
+void start_watch(uint32_t now) {
+    last_request_ms.store(now);
+    watch_from_ms = now;
+    looked = false;
+    device_lost = false;
+}
+
+// The silent driver's ticks from now on, a tick_rate a second by the device's clock.
+void start_timer_ticks() {
+    silent_last_ms = snd_audio_device.now_ms();
+    silent_elapsed_ms = 0;
+    silent_ticks = 0;
+    tick_source.store(source_timer);
+    if (!timer_started) {
+        timer_started = true;
+        snd_audio_device.start_timer(snd_silent_timer_ms);
+    }
+}
+
+// Waits until the other side has left its callback (it never blocks inside).
+void wait_until_out(const std::atomic<int> &inside) {
+    while (inside.load()) std::this_thread::yield();
+}
+
 void run_tick() {
     if (tick_handler) tick_handler();
 }
@@ -28,44 +79,9 @@ void run_tick_at(int fill) {
     if (clock_reader) snd_heard_record(stream_position + fill, clock_reader());
 }
 
-} // namespace
-
-void snd_set_tick_handler(void (*tick)(), int (*clock)()) {
-    tick_handler = tick;
-    clock_reader = clock;
-}
-
-int64_t snd_stream_position() {
-    return stream_position;
-}
-
-int snd_samples_per_tick() {
-    if (tick_rate <= 0) return 0;
-    return (snd_sound_mode == snd_mode_u8_22050 ? snd_rate_low : snd_rate_high) / tick_rate;
-}
-
-int snd_tick_carry() {
-    return tick_carry;
-}
-
-void snd_start(int rate) {
-    tick_rate = rate;
-    milliseconds_per_tick = 1000 / rate;
-    snd_heard_clear(clock_reader ? clock_reader() : 0);
-    if (snd_sound_mode != snd_mode_silent) {
-        snd_audio_device.pause(0);
-    } else {
-        silent_last_ms = snd_audio_device.now_ms();
-        silent_elapsed_ms = 0;
-        silent_ticks = 0;
-        snd_audio_device.start_timer(snd_silent_timer_ms);
-    }
-}
-
-// Whatever the timer's granularity, the ticks due by the clock run: tick_rate a second. After a
+// The ticks due by the clock, whatever the timer's granularity: tick_rate a second. After a
 // stall (the process stopped, a suspended machine) at most a second's worth catches up.
-uint32_t snd_timer_callback(uint32_t interval) {
-    if (snd_sound_mode != snd_mode_silent || tick_rate <= 0) return interval;
+void run_due_ticks() {
     const uint32_t now = snd_audio_device.now_ms();
     silent_elapsed_ms += (uint32_t)(now - silent_last_ms);
     silent_last_ms = now;
@@ -75,10 +91,11 @@ uint32_t snd_timer_callback(uint32_t interval) {
         run_tick();
         ++silent_ticks;
     }
-    return interval;
 }
 
-void snd_audio_callback(void *, uint8_t *stream, int len) {
+// Ticks placed at exact sample positions of the device's buffer, a tick that straddles its end
+// carried into the next.
+void device_callback(uint8_t *stream, int len) {
     int n, bytes_per_sample, sixteen_bit;
     if (snd_sound_mode == snd_mode_u8_22050) {
         n = len;
@@ -116,6 +133,103 @@ void snd_audio_callback(void *, uint8_t *stream, int len) {
     tick_carry = s - (n - fill);
     stream_position += n;
 }
+} // namespace
+
+void snd_set_tick_handler(void (*tick)(), int (*clock)()) {
+    tick_handler = tick;
+    clock_reader = clock;
+}
+
+int64_t snd_stream_position() {
+    return stream_position;
+}
+
+int snd_samples_per_tick() {
+    if (tick_rate <= 0) return 0;
+    return (snd_sound_mode == snd_mode_u8_22050 ? snd_rate_low : snd_rate_high) / tick_rate;
+}
+
+int snd_tick_carry() {
+    return tick_carry;
+}
+
+void snd_start(int rate) {
+    tick_rate = rate;
+    milliseconds_per_tick = 1000 / rate;
+    snd_heard_clear(clock_reader ? clock_reader() : 0);
+    if (snd_sound_mode != snd_mode_silent) {
+        start_watch(snd_audio_device.now_ms());
+        tick_source.store(source_device);
+        snd_audio_device.pause(0);
+    } else {
+        start_timer_ticks();
+    }
+}
+
+void snd_watch_request(uint32_t now_ms) {
+    last_request_ms.store(now_ms);
+}
+
+SndWatchEvent snd_watch(uint32_t now_ms) {
+    if (snd_sound_mode == snd_mode_silent || tick_rate <= 0) return snd_watch_quiet;
+    // the frame loop stood still too (the whole process stopped, a suspended machine): the
+    // device gets its time again from now
+    if (looked && (int32_t)(now_ms - last_look_ms) > snd_watch_loop_gap_ms) watch_from_ms = now_ms;
+    last_look_ms = now_ms;
+    looked = true;
+    const uint32_t asked = last_request_ms.load();
+    if (!device_lost) {
+        const uint32_t since = later(asked, watch_from_ms) ? asked : watch_from_ms;
+        if ((int32_t)(now_ms - since) <= snd_watch_lost_ms) return snd_watch_quiet;
+        device_lost = true;
+        lost_request_ms = asked;
+        return snd_watch_lost;
+    }
+    return later(asked, lost_request_ms) ? snd_watch_back : snd_watch_quiet;
+}
+
+void snd_ticks_from_timer() {
+    start_timer_ticks();
+    wait_until_out(in_device);
+}
+
+void snd_ticks_from_device() {
+    // the timer's last ticks are done before the device's first; the device's stream goes on
+    // from a whole tick, and what it has heard starts again at the song's clock now
+    tick_source.store(source_none);
+    wait_until_out(in_timer);
+    tick_carry = 0;
+    snd_heard_clear(clock_reader ? clock_reader() : 0);
+    start_watch(snd_audio_device.now_ms());
+    tick_source.store(source_device);
+    snd_audio_device.pause(0);
+}
+
+int snd_ticks_on_device() {
+    return tick_source.load() == source_device;
+}
+
+int snd_device_lost() {
+    return device_lost;
+}
+
+uint32_t snd_timer_callback(uint32_t interval) {
+    in_timer.store(1);
+    if (tick_source.load() == source_timer && tick_rate > 0) run_due_ticks();
+    in_timer.store(0);
+    return interval;
+}
+
+void snd_audio_callback(void *, uint8_t *stream, int len) {
+    in_device.store(1);
+    if (tick_source.load() == source_device) {
+        device_callback(stream, len);
+    } else if (snd_sound_mode != snd_mode_silent) {
+        // the ticks are the timer's (the device was found lost): it plays silence meanwhile
+        std::memset(stream, snd_sound_mode == snd_mode_u8_22050 ? snd_u8_silence : 0, (size_t)len);
+    }
+    in_device.store(0);
+}
 
 void snd_driver_clear() {
     snd_voice_ops = snd_idle_ops;
@@ -132,4 +246,7 @@ void snd_driver_clear() {
     silent_last_ms = 0;
     silent_elapsed_ms = 0;
     silent_ticks = 0;
+    tick_source.store(source_none);
+    timer_started = false;
+    start_watch(0);
 }

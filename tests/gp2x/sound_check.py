@@ -2,12 +2,13 @@
 """The sound a guest recorded from the loopback card against the stream the demo makes offline,
 sample for sample, both from their first sample that is not silence.
 
-When the emulator is stopped (vm.py's stalls, logged on the console as "STALL at S s after
-DUMPS_START"), the sound device underruns and the recording gets silence, or its ring played
-again, where the demo's stream has nothing: each such insertion is an underrun, listed and
-allowed only within a window around a logged stall (STALL_BEFORE to STALL_AFTER seconds of the
-stream from the stall's start); a boot with no stall allows none, so a demo that starves its own
-device fails. The device may also let go of up to LOSS samples of the stream there (they are
+When the emulator is stopped (vm.py's stalls, logged as "STALL from T s"), the sound device
+underruns and the recording gets silence, or its ring played again, where the demo's stream has
+nothing: each such insertion is an underrun, listed and allowed only where it lies in the
+recording from STALL_BEFORE before a logged stall to STALL_AFTER after it; a boot with no stall
+allows none, so a demo that starves its own device fails. The recorder takes samples at the
+device's pace from its "RECORDING" line on, so a stall's place in the recording is its time less
+that line's. The device may also let go of up to LOSS samples of the stream there (they are
 counted), but only where it inserted at least LOSSY_INSERT samples of silence or repeat. Every
 other sample of the demo's stream must be there, in order and unchanged: a changed sample, one
 missing, or an insertion that is neither silence nor the stream's own sound fails. The recording
@@ -29,14 +30,13 @@ SHORTEST = 32                 # samples: a shorter stretch found in the past pro
 LOSS = 8192                   # samples of the stream an underrun may lose: two of the device's rings
 LOSSY_INSERT = 1024           # samples of silence or repeat an underrun that loses sound inserts
 RATE = 44100
-# The window around a stall, in seconds of the stream from the stall's start as vm.py logs it
-# against the first frame. The stream's first sample comes before the first frame (the wait for
-# the first tick, two frame units) and the guest notices the frame up to 0.1 s late, so a stall
-# can show up to about 0.4 s earlier in the stream than logged; after it the device plays what
-# its ring held (93 ms) and the guest's timers catch up on the lost time (0.4 s), so about 0.6 s
-# later. Half a second either way is kept for a slow serial console.
-STALL_BEFORE = 0.9
-STALL_AFTER = 1.1
+# The window around a stall, in seconds of the recording. The console's lines reach the log a
+# little late (its RECORDING line, and so every place reckoned from it, by up to a few tens of
+# ms); after the stop the device plays what its ring held (93 ms) before it runs dry, and the
+# guest's timers catch up on the lost time (0.4 s). Seen in real boots: 0.06-0.08 s after the
+# stall's start. Half a second is kept before, a second after.
+STALL_BEFORE = 0.5
+STALL_AFTER = 1.0
 
 
 def wav_data(data):
@@ -120,7 +120,7 @@ def near_stall(where, stalls):
 
 
 def check(cap, ref, early, stalls, quiet=False):
-    """stalls: where in the stream (samples) each logged stall began"""
+    """stalls: where in the recording (samples of cap) each logged stall began"""
     say = (lambda *a: None) if quiet else print
 
     def failed(why):
@@ -155,13 +155,13 @@ def check(cap, ref, early, stalls, quiet=False):
                 break
             return failed(f"sample {j // SAMPLE} of the stream is changed or missing "
                           f"(recording sample {i // SAMPLE})")
-        events.append((j // SAMPLE, (at - i) // SAMPLE, kind, lost))
+        events.append((j // SAMPLE, (at - i) // SAMPLE, kind, lost, i // SAMPLE))
         i, j = at, j + lost * SAMPLE
     heard = j // SAMPLE
-    for where, length, kind, lost in events:
+    for where, length, kind, lost, _ in events:
         say(f"underrun at sample {where}: {length} samples of {kind} inserted" +
             (f", {lost} samples of the stream lost where it was taken up again" if lost else ""))
-    unexplained = [e for e in events if not near_stall(e[0], stalls)]
+    unexplained = [e for e in events if not near_stall(e[4], stalls)]
     if unexplained:
         return failed(f"{len(unexplained)} underruns with no stall logged near them (at stream sample"
                       f" {unexplained[0][0]} the first), stalls at {[round(s / RATE, 2) for s in stalls]} s")
@@ -222,12 +222,17 @@ def main():
             bad += ok != passes
         sys.exit(1 if bad else 0)
     early = "--early" in args
-    stalls = []
+    stall_times, recording = [], None
     if "--log" in args:
         for line in open(args[args.index("--log") + 1], errors="replace"):
-            m = re.search(r"STALL at ([0-9.]+) s after DUMPS_START", line)
+            m = re.search(r"STALL from ([0-9.]+) s", line)
             if m:
-                stalls.append(float(m.group(1)) * RATE)
+                stall_times.append(float(m.group(1)))
+            m = re.match(r"\[ *([0-9.]+)\] RECORDING", line)
+            if m and recording is None:
+                recording = float(m.group(1))
+        if stall_times and recording is None:
+            sys.exit("FAILED: stalls logged but no RECORDING line to place them")
     cap = open(args[0], "rb").read()
     if "--channels" in args and args[args.index("--channels") + 1] == "2":
         frames = array.array("h", cap[:len(cap) - len(cap) % 4])
@@ -236,7 +241,9 @@ def main():
             sys.exit("FAILED: the two channels differ")
         print(f"{len(left) // SAMPLE} frames in two channels, the same in both")
         cap = left
+    lead = (len(cap) - len(from_first_sound(cap))) // SAMPLE
     cap = from_first_sound(cap)
+    stalls = [(t - recording) * RATE - lead for t in stall_times]
     ref = from_first_sound(wav_data(open(args[1], "rb").read()))
     if not cap:
         sys.exit("FAILED: the recording is silence")

@@ -3,8 +3,8 @@
 console line with its time, and dumps the screen every EVERY seconds from a line DUMPS_START to a
 line DUMPS_STOP (OUT/dump-NNN.ppm). Ends when the guest powers off, or kills qemu after LIMIT s.
 STALLS (seconds after DUMPS_START, comma-separated) stops qemu for STALL_MS each time, as a host
-too busy to run it would, and logs "STALL at S s after DUMPS_START for MS ms" (the sound check
-allows an underrun only near one).
+too busy to run it would, and logs "STALL from T s" (T on the log's own clock) "for MS ms" (the
+sound check allows an underrun only near one).
     vm.py OUT LIMIT EVERY [--stalls STALLS --stall-ms STALL_MS] -- qemu-system-arm ARGS..."""
 import json
 import os
@@ -70,7 +70,7 @@ try:
             stopped = time.monotonic()
             time.sleep(stall_ms / 1000)
             vm.send_signal(signal.SIGCONT)
-            note(f"STALL at {stopped - started:.3f} s after DUMPS_START for "
+            note(f"STALL from {stopped - began:.3f} s ({stopped - started:.3f} s after DUMPS_START) for "
                  f"{(time.monotonic() - stopped) * 1000:.0f} ms: qemu stopped")
         if next_dump is not None and now >= next_dump:
             dumps += 1

@@ -66,9 +66,60 @@ int heard_song_clock() {
     return snd_heard_clock(snd_heard_never_back(p, &heard_last));
 }
 
+// The sound device going away mid-run (a sound server ended, a handheld's /dev/dsp failing): the
+// silent driver's timer takes the ticks over and the pictures go on following the song. Every
+// reopen_every_ms the device is opened again, right after a frame gate opens: a failed attempt
+// takes a few milliseconds of the 40 the frame has, and the gate goes by the clock, so no frame
+// comes late. When it opens, the sound goes on from the song's position then.
+constexpr uint32_t reopen_every_ms = 3000;
+uint32_t next_reopen_ms = 0;
+
+bool reopen_audio() {
+    SDL_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    quiet_stderr_begin();
+    const bool ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && snd_reopen_device();
+    quiet_stderr_end();
+    quiet_stderr_release(false);
+    return ok;
+}
+
+void sound_back() {
+    heard_last = snd_heard_nothing_yet;
+    snd_ticks_from_device();
+    std::fputs("quellbrand: the sound device is back; the sound goes on from here\n", stderr);
+}
+
+void watch_sound() {
+    const uint32_t now = SDL_GetTicks();
+    switch (snd_watch(now)) {
+    case snd_watch_lost:
+        snd_ticks_from_timer();
+        std::fputs("quellbrand: the sound device stopped; the demo goes on without sound\n",
+                   stderr);
+        next_reopen_ms = now + reopen_every_ms;
+        break;
+    case snd_watch_back:
+        sound_back();
+        break;
+    case snd_watch_quiet:
+        if (snd_device_lost() && (int32_t)(now - next_reopen_ms) >= 0) {
+            next_reopen_ms = now + reopen_every_ms;
+            if (reopen_audio()) sound_back();
+        }
+        break;
+    }
+}
+
 // QUELLBRAND_TRACE=FILE: every presented frame's monotonic time, song clock, demo time and the
 // events it handled, from which the capture makes its pictures again.
 int (*song_clock)() = pt_song_clock;
+// The song clock the frame reads: the one chosen while the device runs the ticks, the song as
+// the timer plays it while the device is lost.
+int watched_song_clock() {
+    watch_sound();
+    return snd_ticks_on_device() ? song_clock() : pt_song_clock();
+}
 FILE *trace = nullptr;
 TraceFrame traced;
 void trace_frame(int t, int clock) {
@@ -260,7 +311,8 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    const DemoHost host = {sdl_ticks, song_clock, sdl_poll, sdl_present, sdl_platform.sleep_ms};
+    const DemoHost host = {sdl_ticks, watched_song_clock, sdl_poll, sdl_present,
+                           sdl_platform.sleep_ms};
     demo_wait_for_music(host);
     const double start = (double)SDL_GetTicks();
     demo_run(host, start);

@@ -9,8 +9,11 @@ namespace {
 SDL_AudioSpec audio_spec;
 
 void audio_callback(void *userdata, Uint8 *stream, int len) {
-    // when the device asked, for the desktop's estimate of what is being heard
-    snd_heard_note_request(SDL_GetTicks(), snd_stream_position(), snd_output_rate);
+    // when the device asked: for the watch on it, and for the desktop's estimate of what is
+    // being heard while it runs the ticks
+    const uint32_t now = SDL_GetTicks();
+    snd_watch_request(now);
+    if (snd_ticks_on_device()) snd_heard_note_request(now, snd_stream_position(), snd_output_rate);
     snd_audio_callback(userdata, stream, len);
 }
 
