@@ -15,7 +15,7 @@ web=(emscripten python3)
 release=(ffmpeg imagemagick zip unzip)
 full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
       lintian appstream desktop-file-utils diffoscope manpages-dev meson ninja-build libglib2.0-dev
-      qemu-system-arm device-tree-compiler cpio)
+      qemu-system-arm device-tree-compiler cpio pulseaudio pulseaudio-utils)
 case "$level" in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;

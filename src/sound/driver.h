@@ -78,21 +78,24 @@ int snd_tick_carry();
 int64_t snd_stream_position();
 
 // A device that goes away. The device's callbacks say when they ask for sound; the frame loop
-// looks once a frame. A device that has asked for nothing for snd_watch_lost_ms of time the loop
-// itself ran is lost: twelve of SDL's 2048-sample rings at 44100 Hz (8 of its 1024-sample
-// PulseAudio buffers), far beyond any wait a busy machine gives a sound thread, and short enough
-// that the picture, which follows the song, stands still for less than a second (a row lasts
-// 146 ms). A gap of more than snd_watch_loop_gap_ms in the loop's own looks means the whole
-// process stood still (stopped, or a suspended machine): the wait starts again from then.
-constexpr int snd_watch_lost_ms = 750;
+// looks once a frame, with what the front end knows: a device that says it has stopped (SDL's
+// audio thread ends itself when its device fails; a browser's audio context that no longer runs)
+// is lost at once. One that has merely asked for nothing for snd_watch_lost_ms of time the loop
+// itself ran is lost too (a device that hangs): its ring holds 93 ms (SDL 1.2's two 2048-sample
+// fragments at 44100 Hz) or 186 ms (its PulseAudio stream), but a sound server may hold a new
+// stream back for longer as it starts (a PulseAudio null sink asks for nothing for 1.9-2.0 s
+// after its first buffers), and a busy machine delays a sound thread by a few hundred ms. A gap
+// of more than snd_watch_loop_gap_ms in the loop's own looks means the whole process stood still
+// (stopped, or a suspended machine): the wait starts again from then.
+constexpr int snd_watch_lost_ms = 3000;
 constexpr int snd_watch_loop_gap_ms = 250;
 constexpr int snd_u8_silence = 0x80;
 enum SndWatchEvent { snd_watch_quiet, snd_watch_lost, snd_watch_back };
 // Tick thread: the device asked for sound at now_ms.
 void snd_watch_request(uint32_t now_ms);
-// Frame loop: snd_watch_lost when the device has just been found lost, snd_watch_back when a
-// lost device asks again. Always quiet without a device.
-SndWatchEvent snd_watch(uint32_t now_ms);
+// Frame loop: snd_watch_lost when the device has just been found lost (stopped: the front end
+// knows it has), snd_watch_back when a lost device asks again. Always quiet without a device.
+SndWatchEvent snd_watch(uint32_t now_ms, int stopped);
 // The hand-over: the silent driver's timer runs the ticks from the last one the device took (the
 // device plays silence if it asks meanwhile), and back: the device (asking again, or opened
 // again and paused) runs them from the song's position now, and is unpaused.

@@ -30,6 +30,13 @@ std::atomic<int> tick_source{source_none};
 std::atomic<int> in_device{0};
 std::atomic<int> in_timer{0};
 bool timer_started = false;
+// Where a lost device's stream goes while the timer runs it, a piece at a time.
+constexpr int unheard_samples = 2048;
+uint8_t unheard[unheard_samples * 2];
+
+int bytes_per_sample() {
+    return snd_sound_mode == snd_mode_u8_22050 ? 1 : 2;
+}
 
 // The watch on the device: when it last asked for sound, from when the frame loop has been
 // watching it, when the loop last looked, and whether it counts as lost.
@@ -79,20 +86,6 @@ void run_tick_at(int fill) {
     if (clock_reader) snd_heard_record(stream_position + fill, clock_reader());
 }
 
-// The ticks due by the clock, whatever the timer's granularity: tick_rate a second. After a
-// stall (the process stopped, a suspended machine) at most a second's worth catches up.
-void run_due_ticks() {
-    const uint32_t now = snd_audio_device.now_ms();
-    silent_elapsed_ms += (uint32_t)(now - silent_last_ms);
-    silent_last_ms = now;
-    const uint64_t due = silent_elapsed_ms * (uint64_t)tick_rate / 1000u;
-    if (due > silent_ticks + (uint64_t)tick_rate) silent_ticks = due - (uint64_t)tick_rate;
-    while (silent_ticks < due) {
-        run_tick();
-        ++silent_ticks;
-    }
-}
-
 // Ticks placed at exact sample positions of the device's buffer, a tick that straddles its end
 // carried into the next.
 void device_callback(uint8_t *stream, int len) {
@@ -133,6 +126,31 @@ void device_callback(uint8_t *stream, int len) {
     tick_carry = s - (n - fill);
     stream_position += n;
 }
+
+// The ticks due by the clock, whatever the timer's granularity: tick_rate a second. After a
+// stall (the process stopped, a suspended machine) at most a second's worth catches up.
+void run_due_ticks() {
+    const uint32_t now = snd_audio_device.now_ms();
+    silent_elapsed_ms += (uint32_t)(now - silent_last_ms);
+    silent_last_ms = now;
+    const uint64_t due = silent_elapsed_ms * (uint64_t)tick_rate / 1000u;
+    if (due > silent_ticks + (uint64_t)tick_rate) silent_ticks = due - (uint64_t)tick_rate;
+    while (silent_ticks < due) {
+        if (snd_sound_mode == snd_mode_silent) {
+            run_tick();
+        } else {
+            // a lost device: its stream goes on unheard, a tick's samples a tick, so the voices
+            // keep their places and a device back takes it up where the song is
+            for (int left = snd_samples_per_tick(); left > 0;) {
+                const int n = left < unheard_samples ? left : unheard_samples;
+                device_callback(unheard, n * bytes_per_sample());
+                left -= n;
+            }
+        }
+        ++silent_ticks;
+    }
+}
+
 } // namespace
 
 void snd_set_tick_handler(void (*tick)(), int (*clock)()) {
@@ -170,7 +188,7 @@ void snd_watch_request(uint32_t now_ms) {
     last_request_ms.store(now_ms);
 }
 
-SndWatchEvent snd_watch(uint32_t now_ms) {
+SndWatchEvent snd_watch(uint32_t now_ms, int stopped) {
     if (snd_sound_mode == snd_mode_silent || tick_rate <= 0) return snd_watch_quiet;
     // the frame loop stood still too (the whole process stopped, a suspended machine): the
     // device gets its time again from now
@@ -180,7 +198,7 @@ SndWatchEvent snd_watch(uint32_t now_ms) {
     const uint32_t asked = last_request_ms.load();
     if (!device_lost) {
         const uint32_t since = later(asked, watch_from_ms) ? asked : watch_from_ms;
-        if ((int32_t)(now_ms - since) <= snd_watch_lost_ms) return snd_watch_quiet;
+        if (!stopped && (int32_t)(now_ms - since) <= snd_watch_lost_ms) return snd_watch_quiet;
         device_lost = true;
         lost_request_ms = asked;
         return snd_watch_lost;
@@ -194,11 +212,10 @@ void snd_ticks_from_timer() {
 }
 
 void snd_ticks_from_device() {
-    // the timer's last ticks are done before the device's first; the device's stream goes on
-    // from a whole tick, and what it has heard starts again at the song's clock now
+    // the timer's last ticks are done before the device's first; the device takes the stream up
+    // where the timer left it, and what it has heard starts again at the song's clock now
     tick_source.store(source_none);
     wait_until_out(in_timer);
-    tick_carry = 0;
     snd_heard_clear(clock_reader ? clock_reader() : 0);
     start_watch(snd_audio_device.now_ms());
     tick_source.store(source_device);

@@ -337,4 +337,117 @@ TEST_F(Scheduling, SilentDriverAfterAStall) {
     EXPECT_EQ(ticks, 123);
 }
 
+// The watch on a device, on tables of request and look times (ms). A step is a request ('r'), the
+// frame loop looking every 40 ms up to a time ('l', each look quiet but the last), or one look
+// after the loop itself stood still ('j'); a look says whether the front end knows the device
+// stopped, and what it must report.
+struct WatchStep {
+    char op;
+    uint32_t ms;
+    int stopped;
+    SndWatchEvent want;
+};
+struct WatchCase {
+    const char *what;
+    std::vector<WatchStep> steps;
+};
+
+TEST_F(Scheduling, WatchFindsALostDeviceAndNothingElse) {
+    const auto q = snd_watch_quiet, lost = snd_watch_lost, back = snd_watch_back;
+    const WatchCase cases[] = {
+        {"requests stop: lost 3 s after the last",
+         {{'r', 1000, 0, q}, {'l', 4000, 0, q}, {'l', 4001, 0, lost}, {'l', 6000, 0, q}}},
+        {"a long but normal delay (a server holding a new stream back for 2 s)",
+         {{'r', 100, 0, q},
+          {'l', 2100, 0, q},
+          {'r', 2150, 0, q},
+          {'l', 5150, 0, q},
+          {'l', 5151, 0, lost}}},
+        {"the whole process stopped for a minute",
+         {{'r', 1000, 0, q},
+          {'l', 1010, 0, q},
+          {'j', 61000, 0, q},
+          {'r', 61050, 0, q},
+          {'l', 64000, 0, q}}},
+        {"the process stopped, and the device with it for good",
+         {{'r', 1000, 0, q},
+          {'l', 1010, 0, q},
+          {'j', 61000, 0, q},
+          {'l', 64000, 0, q},
+          {'l', 64001, 0, lost}}},
+        {"the device says it stopped: lost at once", {{'r', 1000, 0, q}, {'l', 1010, 1, lost}}},
+        {"a lost device that asks again is back",
+         {{'r', 1000, 0, q},
+          {'l', 1040, 1, lost},
+          {'l', 5000, 0, q},
+          {'r', 5010, 0, q},
+          {'l', 5040, 0, back}}},
+        {"the millisecond counter wraps",
+         {{'r', 0xfffffff0u, 0, q},
+          {'l', 0xfffffff0u + 3000, 0, q},
+          {'l', 0xfffffff0u + 3001, 0, lost}}},
+    };
+    for (const WatchCase &c : cases) {
+        SetUp();
+        choose("2");
+        fake_now = c.steps[0].ms;
+        snd_start(41);
+        uint32_t looked = c.steps[0].ms;
+        for (const WatchStep &st : c.steps) {
+            if (st.op == 'r') {
+                snd_watch_request(st.ms);
+                continue;
+            }
+            if (st.op == 'l') {
+                for (; (int32_t)(st.ms - (looked + 40)) > 0; looked += 40)
+                    ASSERT_EQ(snd_watch(looked + 40, 0), q)
+                        << c.what << ", look at " << looked + 40;
+            }
+            EXPECT_EQ(snd_watch(st.ms, st.stopped), st.want) << c.what << ", look at " << st.ms;
+            looked = st.ms;
+        }
+    }
+    // without a device there is nothing to lose
+    SetUp();
+    choose("0");
+    snd_start(41);
+    EXPECT_EQ(snd_watch(100000, 1), snd_watch_quiet);
+}
+
+// The hand-over: the timer takes the ticks from the last one the device took, the stream going on
+// unheard a tick's samples a tick; the device back takes it up there. Throughout, every tick
+// whose first sample has been made has run, and no other, as if the device had never gone.
+TEST_F(Scheduling, HandOverKeepsTheStreamInStep) {
+    choose("2");
+    fake_now = 1000;
+    snd_start(41);
+    std::vector<uint8_t> buf(4096, 0xaa);
+    auto in_step = [](const char *when) {
+        const int64_t made = snd_stream_position();
+        EXPECT_EQ(ticks, (made - 1) / 1075 + 1) << when;
+    };
+    snd_audio_callback(nullptr, buf.data(), 4096);
+    in_step("first buffer");
+    snd_ticks_from_timer();
+    EXPECT_EQ(dev.timer_ms, snd_silent_timer_ms);
+    EXPECT_FALSE(snd_ticks_on_device());
+    const int before = ticks;
+    snd_audio_callback(nullptr, buf.data(), 4096); // the device, if it asks, plays silence
+    EXPECT_EQ(ticks, before);
+    EXPECT_TRUE(std::all_of(buf.begin(), buf.end(), [](uint8_t b) { return b == 0; }));
+    fake_now += 1000;
+    snd_timer_callback(10);
+    EXPECT_EQ(ticks, before + 41);
+    in_step("a second on the timer");
+    dev.paused = 1;
+    snd_ticks_from_device();
+    EXPECT_EQ(dev.paused, 0);
+    EXPECT_TRUE(snd_ticks_on_device());
+    fake_now += 1000;
+    snd_timer_callback(10);
+    EXPECT_EQ(ticks, before + 41); // the timer no longer ticks
+    for (int k = 0; k < 5; ++k) snd_audio_callback(nullptr, buf.data(), 4096);
+    in_step("back on the device");
+}
+
 } // namespace

@@ -80,6 +80,7 @@ async function live(base, browser) {
   if (lit < 1000) fail('the canvas is black');
   const state = await page.evaluate(() => window.quellbrand.state);
   if (state !== 'playing') fail(`state ${state} while the song plays`);
+  await suspendedAudio(page);
   await page.keyboard.press('Escape');
   await page.locator('#closing').waitFor({ state: 'visible', timeout: patienceMs });
   if (!(await page.locator('#again').textContent()).includes('play again'))
@@ -95,6 +96,28 @@ async function live(base, browser) {
     window.quellbrand.songClock() > 0, queued, { timeout: patienceMs, polling: 50 });
   if (errors.length) fail(`console errors: ${errors.join(' | ')}`);
   await page.close();
+}
+
+// The audio context suspended for two seconds, as a system that takes the sound device away does:
+// the song clock goes on meanwhile (the picture follows the wall clock), and once it runs again
+// the sound is fed again and the clock goes on.
+async function suspendedAudio(page) {
+  await page.evaluate(() => SDL.audioContext.suspend());
+  const before = await page.evaluate(() => window.quellbrand.songClock());
+  const queued = await page.evaluate(() => window.quellbrand.audioQueuedUntil());
+  await page.waitForTimeout(2000);
+  const during = await page.evaluate(() => ({
+    clock: window.quellbrand.songClock(), running: window.quellbrand.audioRunning() }));
+  // two seconds are about 13 rows of the song; a frozen picture shows none
+  console.log(`audio context suspended: song clock ${before} -> ${during.clock} in 2 s`);
+  if (during.running) fail('the audio context still runs after suspend()');
+  if (during.clock - before < 5) fail('the song clock stood still while the audio context was suspended');
+  await page.evaluate(() => SDL.audioContext.resume());
+  await page.waitForFunction(([q, c]) => window.quellbrand.audioRunning() &&
+    window.quellbrand.audioQueuedUntil() > q && window.quellbrand.songClock() > c,
+  [queued, during.clock], { timeout: patienceMs, polling: 50 });
+  console.log(`audio context running again: sound fed, song clock ${await page.evaluate(
+    () => window.quellbrand.songClock())}`);
 }
 
 // Processor time of every process this script started (the browser's), in seconds.

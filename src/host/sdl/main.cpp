@@ -92,17 +92,17 @@ void sound_back() {
 
 void watch_sound() {
     const uint32_t now = SDL_GetTicks();
-    switch (snd_watch(now)) {
+    // SDL's audio thread ends itself when its device fails (a sound server gone, a write error)
+    switch (snd_watch(now, SDL_GetAudioStatus() == SDL_AUDIO_STOPPED)) {
     case snd_watch_lost:
         snd_ticks_from_timer();
         std::fputs("quellbrand: the sound device stopped; the demo goes on without sound\n",
                    stderr);
         next_reopen_ms = now + reopen_every_ms;
         break;
-    case snd_watch_back:
-        sound_back();
-        break;
-    case snd_watch_quiet:
+    default:
+        // a lost device that asks again may be a sound server's thread still failing: only a
+        // device opened again counts as back
         if (snd_device_lost() && (int32_t)(now - next_reopen_ms) >= 0) {
             next_reopen_ms = now + reopen_every_ms;
             if (reopen_audio()) sound_back();

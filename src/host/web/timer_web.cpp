@@ -10,6 +10,10 @@ void interval_callback(void *) {
 }
 } // namespace
 
+// Once: a second start (the page's "play again") finds it running.
 void sdl_start_timer(int milliseconds) {
+    static bool started = false;
+    if (started) return;
+    started = true;
     emscripten_set_interval(interval_callback, milliseconds, nullptr);
 }

@@ -133,7 +133,33 @@ int heard_song_clock() {
     return snd_heard_clock(snd_heard_never_back(p, &heard_last));
 }
 
+// An audio context that no longer runs (the system took the sound device, the tab was told to
+// be quiet) stops asking for sound: the silent driver's timer takes the ticks over, so the
+// picture goes on by the wall clock, and the sound goes on from the song's position when the
+// context runs again.
+bool audio_ran = false;
+void watch_sound() {
+    const bool running = page_audio_running() != 0;
+    audio_ran = audio_ran || running;
+    switch (snd_watch(SDL_GetTicks(), audio_ran && !running)) {
+    case snd_watch_lost:
+        snd_ticks_from_timer();
+        break;
+    case snd_watch_back:
+        if (running) {
+            heard_last = snd_heard_nothing_yet;
+            scheduled_count = 0;
+            snd_ticks_from_device();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
 int live_song_clock() {
+    watch_sound();
+    if (!snd_ticks_on_device()) return pt_song_clock();
     return heard_sync ? heard_song_clock() : pt_song_clock();
 }
 
@@ -217,6 +243,7 @@ EMSCRIPTEN_KEEPALIVE void web_start(int heard) {
     reset_all();
     heard_sync = heard != 0;
     heard_last = snd_heard_nothing_yet;
+    audio_ran = false;
     scheduled_count = 0;
     const SndAudioDevice browser_audio = {reopen_audio, snd_sdl_audio_device.pause,
                                           snd_sdl_audio_device.start_timer,

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""A sound server killed at KILLED and started again at RESTARTED (monotonic ns): in the demo's
+trace the song clock never stands still for a second from the kill until the demo can have
+opened the server again (REOPEN_S after the restart), never anywhere for longer than the server
+holds a new stream back (HELD_S: through SDL 1.2 a PulseAudio server plays nothing for 1.8 s
+after a stream's first buffers, at the demo's start as after the return), and the trace ends
+past the song's end. The sound recorded from the restart is the offline stream from some place
+on, to within a second of its end. A server that falls behind inserts silence into what it plays
+(at most UNDERRUNS times); every other sample must be the stream's, in order.
+    stream_resumes.py TRACE KILLED RESTARTED RECORDED.raw REFERENCE.wav"""
+import sys
+
+SAMPLE = 2
+RATE = 44100
+WINDOW = 2048 * SAMPLE
+UNDERRUNS = 3
+END_CLOCK = 1840
+REOPEN_S = 3.5  # the demo tries the device again every 3 s
+HELD_S = 2.5
+
+
+def wav_data(data):
+    at = 12
+    while at + 8 <= len(data):
+        size = int.from_bytes(data[at + 4:at + 8], "little")
+        if data[at:at + 4] == b"data":
+            return data[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+    sys.exit("FAILED: no data chunk in the reference")
+
+
+def trace_check(path, killed, restarted):
+    frames = [l.split() for l in open(path) if l.strip()]
+    # each stretch of one clock: from the frame that first showed it to the one that showed the next
+    stretches, since, last = [], int(frames[0][0]), frames[0][1]
+    for f in frames[1:] + [[str(1 << 62), None]]:
+        if f[1] != last:
+            stretches.append((since, min(int(f[0]), int(frames[-1][0]))))
+            since, last = int(f[0]), f[1]
+    last = frames[-1][1]
+    gone = [b - a for a, b in stretches if b > killed and a < restarted + REOPEN_S * 1e9]
+    anywhere = max(b - a for a, b in stretches)
+    print(f"{len(frames)} frames; while the server was gone the song clock stood still for"
+          f" {max(gone) / 1e6:.0f} ms at most, {anywhere / 1e6:.0f} ms anywhere; the last frame at"
+          f" clock {last}")
+    ok = max(gone) < 1e9 and anywhere < HELD_S * 1e9 and int(last) > END_CLOCK
+    if not ok:
+        print("FAILED: the clock stood still too long, or the song did not end")
+    return ok
+
+
+def even_find(hay, needle, start=0):
+    at = hay.find(needle, start)
+    while at >= 0 and at % SAMPLE:
+        at = hay.find(needle, at + 1)
+    return at
+
+
+def stream_check(rec, ref):
+    first = len(rec) - len(rec.lstrip(b"\0"))
+    first -= first % SAMPLE
+    at = even_find(ref, rec[first:first + WINDOW])
+    if first + WINDOW > len(rec) or at < 0:
+        print("FAILED: the recording after the return is not the demo's stream")
+        return False
+    print(f"the sound came back at {at // SAMPLE / RATE:.2f} s of the stream")
+    i, j, underruns = first, at, 0
+    while True:
+        n = 0
+        block = 65536
+        while block >= SAMPLE:
+            while i + n + block <= len(rec) and j + n + block <= len(ref) and \
+                    rec[i + n:i + n + block] == ref[j + n:j + n + block]:
+                n += block
+            block //= 2
+        i, j = i + n, j + n
+        if len(ref) - j <= RATE * SAMPLE or len(rec) - i <= RATE * SAMPLE:
+            break  # the end of the song, or of the recording: the device closing
+        # inserted silence, then the stream where it left off
+        k = i
+        while k < len(rec) and rec[k] == 0:
+            k += 1
+        k -= (k - i) % SAMPLE
+        if k == i or rec[k:k + WINDOW] != ref[j:j + WINDOW] or underruns == UNDERRUNS:
+            print(f"FAILED: sample {j // SAMPLE} of the stream is changed or missing")
+            return False
+        underruns += 1
+        print(f"{(k - i) // SAMPLE} samples of silence inserted at {j // SAMPLE / RATE:.2f} s")
+        i = k
+    print(f"the stream went on to {j // SAMPLE / RATE:.2f} s of {len(ref) // SAMPLE / RATE:.2f} s,"
+          f" in order and unchanged")
+    return True
+
+
+ok = trace_check(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]))
+ok = stream_check(open(sys.argv[4], "rb").read(), wav_data(open(sys.argv[5], "rb").read())) and ok
+sys.exit(0 if ok else 1)
