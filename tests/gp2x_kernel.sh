@@ -3,8 +3,10 @@
 # Versatile Express (Cortex-A15) with a 320x240 panel, an initramfs of busybox, the demo as
 # /bin/program, a stand-in menu at /usr/gp2x/gp2xmenu, and sound through the kernel's OSS emulation
 # on the loopback card, whose other end a recorder in the guest writes to a disk the host reads.
-# Two boots:
+# Three boots:
 # - the framebuffer at 16 bits, the sound device as asked (mono): the whole demo;
+# - the same, with the sound card's driver unbound under the demo and bound again: the demo goes
+#   on in step without sound, then with it (stream_resumes.py), START ends it;
 # - the framebuffer at 32 bits, and the sound device answering stereo to a request for one channel
 #   (as the Caanoo's does): START through a FIFO standing in for /dev/GPIO ends the demo early;
 #   qemu is stopped twice for 0.4 s on the way, so that the sound device underruns.
@@ -66,8 +68,9 @@ for program in dsp_record menu_stub; do
 done
 
 # The initramfs. The kernel hands init the command line's unknown name=value words: boot_press
-# (START so many seconds after the first frame) and boot_stereo (the loopback card fixed at two
-# channels first).
+# (START so many seconds after the first frame), boot_stereo (the loopback card fixed at two
+# channels first), boot_lose and boot_back (the card's driver unbound and bound again so many
+# seconds after the first frame).
 root=$work/root
 mkdir -p "$root"/{bin,proc,sys,dev,tmp,modules,usr/gp2x}
 cp "$cache/busybox/bin/busybox" "$root/bin/"
@@ -112,11 +115,21 @@ echo "PROGRAM_PID=$program"
 while [ ! -s /tmp/trace ] && kill -0 $program 2>/dev/null; do sleep 0.1; done
 echo DUMPS_START
 [ -n "$boot_press" ] && (sleep $boot_press; printf '\000\001\000\000' >/tmp/gpio; echo "PRESSED START") &
+if [ -n "$boot_lose" ]; then
+    # the sound card taken away under the demo (its driver unbound: writes to /dev/dsp fail), and
+    # given back; a second recorder hears what the demo plays then (on the disk from 24 MiB)
+    (sleep $boot_lose; echo snd_aloop.0 >/sys/bus/platform/drivers/snd_aloop/unbind; echo "CARD_GONE"
+     sleep $((boot_back - boot_lose)); echo snd_aloop.0 >/sys/bus/platform/drivers/snd_aloop/bind
+     i=0; while [ ! -e /dev/adsp ] && [ $i -lt 100 ]; do sleep 0.05; i=$((i + 1)); done
+     echo "CARD_BACK"; exec dsp_record /dev/adsp /dev/vda 44100 1 40000000 24) &
+    second=$!
+fi
 wait $program
 echo "PROGRAM_EXIT=$?"
 echo DUMPS_STOP
-kill $recorder
+kill $recorder $second 2>/dev/null
 wait $recorder
+[ -n "$second" ] && wait $second
 dd if=/tmp/trace of=/dev/vda bs=1M seek=48 2>/dev/null
 sync
 poweroff -f
@@ -138,7 +151,8 @@ boot() {
     mkdir -p "$out"
     bash "$here/gp2x/panel_dtb.sh" "$kernel/usr/lib/linux-image-$version/vexpress-v2p-ca15-tc1.dtb" \
         "$out/board.dtb" clcd@1f0000 "$bits" || { fail "$name: the device tree"; return; }
-    truncate -s 64M "$out/disk.img" # the sound from 0, the trace from 48 MiB
+    # the sound from 0, the sound after a card came back from 24 MiB, the trace from 48 MiB
+    truncate -s 64M "$out/disk.img"
     local start=$(date +%s)
     python3 "$here/gp2x/vm.py" "$out" "$limit" "$every" "${stalls[@]}" -- qemu-system-arm -M vexpress-a15 -m 256 \
         -nic none -audiodev none,id=silent -kernel "$kernel/boot/vmlinuz-$version" -dtb "$out/board.dtb" \
@@ -146,7 +160,7 @@ boot() {
         -device virtio-blk-device,drive=disk -append "console=ttyAMA0 rdinit=/init quiet panic=-1 $words"
     local log=$out/console.log
     echo "== $name: $(($(date +%s) - start)) s from boot to power-off"
-    grep -E "DEVICES_READY|SCREEN|RECORDING|PRESSED|PROGRAM_EXIT|LAUNCHER_EXEC|MODULE_FAILED|TIMEOUT|STALL|quellbrand" "$log"
+    grep -E "DEVICES_READY|SCREEN|RECORD|PRESSED|CARD_|PROGRAM_EXIT|LAUNCHER_EXEC|MODULE_FAILED|TIMEOUT|STALL|quellbrand" "$log"
     grep -q "SCREEN bits=$bits size=320,240" "$log" || fail "$name: the framebuffer is not 320x240 at $bits bits"
     # the menu: an exec in the demo's process, in its folder, the sound device free, nothing left
     local pid=$(sed -n 's/.*PROGRAM_PID=\([0-9]*\).*/\1/p' "$log")
@@ -160,15 +174,29 @@ boot() {
     [ -n "$(echo "$words" | grep -o boot_press)" ] && early=(--early)
     python3 "$here/gp2x/sound_check.py" "$out/sound.raw" "$work/reference.wav" --channels "$channels" \
         --log "$log" "${early[@]}" || fail "$name: the sound"
+    if [ -n "$(echo "$words" | grep -o boot_lose)" ]; then
+        # the card taken away: the demo says so, goes on in step, and plays on once it is back
+        grep -q "quellbrand: the sound device stopped" "$log" && grep -q "quellbrand: the sound device is back" "$log" ||
+            fail "$name: the demo did not say that the sound went and came back"
+        python3 "$here/whole/stream_resumes.py" "$out/trace" "$out/sound2.raw" "$work/reference.wav" --early ||
+            fail "$name: the picture or the sound around the card's absence"
+    fi
     "$host/tools/quellbrand-capture" --replay "$out/trace" --frames "$out/frames" --depth "$bits" 2>/dev/null ||
         { fail "$name: the guest's trace does not replay"; return; }
     python3 "$here/gp2x/screen_check.py" "$out" "$out/frames" "$bits" || fail "$name: the screen"
 }
-[ -n "${QB_VM_PRESS_ONLY:-}" ] || boot whole-16 16 420 5 1
+# QB_VM_BOOTS="NAME ..." runs only those boots
+wanted() { [ -z "${QB_VM_BOOTS:-}" ] || [[ " $QB_VM_BOOTS " == *" $1 "* ]]; }
+wanted whole-16 && boot whole-16 16 420 5 1
+# the sound card's driver unbound 6 s after the first frame (the demo's writes to /dev/dsp fail)
+# and bound again 4 s later; START ends it 20 s in
+wanted lost-16 && boot lost-16 16 120 5 1 "boot_lose=6 boot_back=10 boot_press=20"
 # qemu stopped twice for 0.4 s, as a busy host would: the sound device underruns for real
-boot press-32 32 120 3 2 "boot_press=12 boot_stereo=1" "--stalls 4,8 --stall-ms 400"
-# the press ends the demo long before its end
-frames=$(wc -l <"$work/press-32/trace" 2>/dev/null || echo 0)
-[ "$frames" -gt 0 ] && [ "$frames" -lt 1000 ] || fail "START did not end the demo early ($frames frames)"
+if wanted press-32; then
+    boot press-32 32 120 3 2 "boot_press=12 boot_stereo=1" "--stalls 4,8 --stall-ms 400"
+    # the press ends the demo long before its end
+    frames=$(wc -l <"$work/press-32/trace" 2>/dev/null || echo 0)
+    [ "$frames" -gt 0 ] && [ "$frames" -lt 1000 ] || fail "START did not end the demo early ($frames frames)"
+fi
 echo "the stage took $(($(date +%s) - began)) s"
 exit $failed

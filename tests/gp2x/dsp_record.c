@@ -1,6 +1,7 @@
 /* The guest's recorder: FRAMES frames of signed 16-bit sound from an OSS device (the loopback
- * card's /dev/adsp hears what /dev/dsp plays) written raw to OUT, until SIGTERM.
- *   dsp_record DEVICE OUT RATE CHANNELS FRAMES */
+ * card's /dev/adsp hears what /dev/dsp plays) written raw to OUT from SEEK_MIB MiB on (0 by
+ * default), until SIGTERM or the device fails.
+ *   dsp_record DEVICE OUT RATE CHANNELS FRAMES [SEEK_MIB] */
 #include <fcntl.h>
 #include <linux/soundcard.h>
 #include <signal.h>
@@ -16,8 +17,8 @@ static void on_term(int sig) {
 }
 
 int main(int argc, char **argv) {
-    if (argc != 6) {
-        fprintf(stderr, "usage: dsp_record DEVICE OUT RATE CHANNELS FRAMES\n");
+    if (argc != 6 && argc != 7) {
+        fprintf(stderr, "usage: dsp_record DEVICE OUT RATE CHANNELS FRAMES [SEEK_MIB]\n");
         return 2;
     }
     struct sigaction sa = {0};
@@ -41,7 +42,8 @@ int main(int argc, char **argv) {
         return 1;
     }
     int out = open(argv[2], O_WRONLY | O_CREAT, 0644);
-    if (out < 0) {
+    const long seek_mib = argc == 7 ? atol(argv[6]) : 0;
+    if (out < 0 || lseek(out, (off_t)seek_mib << 20, SEEK_SET) < 0) {
         perror(argv[2]);
         return 1;
     }
@@ -60,6 +62,6 @@ int main(int argc, char **argv) {
     }
     fsync(out);
     close(out);
-    printf("RECORDED %lld bytes\n", got);
+    printf("RECORDED %lld bytes at %ld MiB\n", got, seek_mib);
     return 0;
 }

@@ -75,6 +75,8 @@ cat "$work/err"
 grep -c . "$work/err" | grep -qx 2 && head -1 "$work/err" | grep -q "sound device stopped" &&
     tail -1 "$work/err" | grep -q "sound device is back" ||
     { echo "not one line for the loss and one for the return"; failed=1; }
-python3 "$here/stream_resumes.py" "$work/trace" "$killed" "$restarted" "$work/after.raw" \
-    "$work/reference.wav" || failed=1
+# through SDL 1.2 a PulseAudio server plays nothing for up to 1.8 s after a stream's first
+# buffers, at the demo's start as after the return: the clock stands still that long there
+python3 "$here/stream_resumes.py" "$work/trace" "$work/after.raw" "$work/reference.wav" \
+    --gone "$killed" "$restarted" --most 2.5 || failed=1
 exit $failed
