@@ -29,18 +29,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export XDG_RUNTIME_DIR=$work/run PULSE_RUNTIME_PATH=$work/run/pulse HOME=$work
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-cat >"$work/default.pa" <<'EOF'
-load-module module-native-protocol-unix
-load-module module-null-sink sink_name=quellbrand_sink rate=44100 channels=1
-set-default-sink quellbrand_sink
-EOF
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no -F "$work/default.pa" \
-    >"$work/pulse.log" 2>&1 &
-pulse=$!
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null
+# shellcheck source=../tests/whole/pulse_server.sh
+source "$here/../tests/whole/pulse_server.sh"
+pulse_setup
+start_pulse
 
 # shellcheck source=../tests/whole/xserver.sh
 source "$here/../tests/whole/xserver.sh"

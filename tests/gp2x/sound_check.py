@@ -250,4 +250,5 @@ def main():
     sys.exit(0 if check(cap, ref, early, stalls)[0] else 1)
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -24,21 +24,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work/run PULSE_RUNTIME_PATH=$work/run/pulse HOME=$work
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-cat >"$work/default.pa" <<'PA'
-load-module module-native-protocol-unix
-load-module module-null-sink sink_name=quellbrand_sink rate=44100 channels=1
-set-default-sink quellbrand_sink
-PA
-start_server() {
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no -F "$work/default.pa" \
-        >>"$work/pulse.log" 2>&1 &
-    pulse=$!
-    for _ in $(seq 200); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
-    echo "the sound server did not start"; cat "$work/pulse.log"; exit 1
-}
-start_server
+# shellcheck source=pulse_server.sh
+source "$here/pulse_server.sh"
+pulse_setup
+start_pulse || exit 1
 "$capture" --wav "$work/reference.wav" 2>/dev/null || { echo "the offline capture failed"; exit 1; }
 
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=pulse QUELLBRAND_TRACE="$work/trace" "$bin" </dev/null \
@@ -53,7 +42,7 @@ sleep 8
 killed=$(monotonic)
 { kill -KILL "$pulse" && wait "$pulse"; } 2>/dev/null # as a crash ends it
 sleep 5
-start_server
+start_pulse || exit 1
 restarted=$(monotonic)
 parec -d quellbrand_sink.monitor --format=s16le --channels=1 --rate=44100 --raw >"$work/after.raw" &
 recorder=$!

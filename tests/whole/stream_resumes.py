@@ -8,25 +8,17 @@ the demo closes the device) or to the last CLOSING samples before silence that l
 of the recording (the demo ended, and the device's two fragments were cut as it closed). A server that falls behind inserts silence into what it plays (at most UNDERRUNS times);
 every other sample must be the stream's, in order.
     stream_resumes.py TRACE RECORDED.raw REFERENCE.wav [--gone KILLED RESTARTED] [--most S] [--early]"""
+import os
 import sys
 
-SAMPLE = 2
-RATE = 44100
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gp2x"))
+from sound_check import RATE, SAMPLE, wav_data  # noqa: E402
+
 WINDOW = 2048 * SAMPLE
 UNDERRUNS = 3
 END_CLOCK = 1840
 HEARD_S = 2
 CLOSING = 2 * 4096
-
-
-def wav_data(data):
-    at = 12
-    while at + 8 <= len(data):
-        size = int.from_bytes(data[at + 4:at + 8], "little")
-        if data[at:at + 4] == b"data":
-            return data[at + 8:at + 8 + size]
-        at += 8 + size + (size & 1)
-    sys.exit("FAILED: no data chunk in the reference")
 
 
 def trace_check(path, killed, restarted, most, early):

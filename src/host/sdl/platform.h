@@ -15,3 +15,8 @@ struct SdlPlatform {
     void (*before_launcher)();
 };
 extern const SdlPlatform sdl_platform;
+
+// For platforms with no devices of their own (platform.cpp): 16 bits, no input, nothing to close.
+int platform_plain_depth();
+void platform_nothing();
+int platform_no_key(int *key);
