@@ -2,15 +2,19 @@
 // The song's row changes come from the demo's own player (every tick at its exact sample of the
 // stream); when each reached the output comes from a recording of the sound server's output
 // (desktop) or from the browser's schedule of the buffers; the frames from the demo's trace.
-//   av-sync-offsets desktop RECORDING.raw RECORDING_TIMES.txt TRACE.txt
+//   av-sync-offsets desktop RECORDING.raw RECORDING_TIMES.txt TRACE.txt [CHANNELS]
 //   av-sync-offsets web BUFFERS.txt TRACE.txt
-// RECORDING_TIMES: "samples-recorded ns" a line (the last of them was at the output then).
+// RECORDING_TIMES: "samples-recorded ns" a line (the last of them was at the output then); a
+// recording in two channels (the same sound in both) is read from its first.
+// Every frame is also set against the row heard in the middle of its time on screen (20 ms after
+// it is shown): the share of frames showing that row, one ahead of it, or one behind.
 // BUFFERS: "first-stream-sample ns" a line (that sample reached the output then).
 // TRACE: "ns song-clock" a line, one a presented frame. Offsets are sound less picture, in ms:
 // positive when the sound comes after the picture.
 #include "data/cuts.h"
 #include "demo/frame.h"
 #include "demo/startup.h"
+#include "demo/sync.h"
 #include "host/offline/virtual_clock.h"
 #include "player/player.h"
 #include "sound/driver.h"
@@ -89,13 +93,13 @@ struct Recording {
     double ns_per_recorded = ns_per_sample;
     int64_t shift = 0; // recording index less stream index, as last found
 
-    bool load(const char *raw, const char *times) {
+    bool load(const char *raw, const char *times, int channels) {
         FILE *f = std::fopen(raw, "rb");
         if (!f) return false;
         int16_t chunk[4096];
         size_t n;
         while ((n = std::fread(chunk, 2, 4096, f)) > 0)
-            samples.insert(samples.end(), chunk, chunk + n);
+            for (size_t k = 0; k < n; k += (size_t)channels) samples.push_back(chunk[k]);
         std::fclose(f);
         // the reads' times against the samples read: the sink's own clock may run a little
         // apart from the monotonic one, so the rate is fitted too
@@ -143,6 +147,10 @@ struct Recording {
         if (!place(probe)) return NAN;
         return first_ns + (double)(s + shift) * ns_per_recorded;
     }
+    // The stream sample at the output at time ns, with the shift found for the rows around it.
+    int64_t heard_at(double ns, int64_t at_shift) const {
+        return (int64_t)std::floor((ns - first_ns) / ns_per_recorded) - at_shift;
+    }
 };
 
 // Browser: the buffers in the order scheduled; a sample is heard at its buffer's time plus its
@@ -166,27 +174,30 @@ struct Stats {
 } // namespace
 
 int main(int argc, char **argv) {
-    const bool desktop = argc == 5 && !std::strcmp(argv[1], "desktop");
+    const bool desktop = (argc == 5 || argc == 6) && !std::strcmp(argv[1], "desktop");
     const bool web = argc == 4 && !std::strcmp(argv[1], "web");
     if (!desktop && !web) {
-        std::fprintf(stderr, "usage: av-sync-offsets desktop RECORDING.raw TIMES.txt TRACE.txt\n"
+        std::fprintf(stderr, "usage: av-sync-offsets desktop RECORDING.raw TIMES.txt TRACE.txt "
+                             "[CHANNELS]\n"
                              "       av-sync-offsets web BUFFERS.txt TRACE.txt\n");
         return 2;
     }
     play_song();
     Recording recording;
     Schedule schedule;
-    if (desktop && !recording.load(argv[2], argv[3])) {
+    const int channels = desktop && argc == 6 ? std::atoi(argv[5]) : 1;
+    if (desktop && (channels < 1 || channels > 2 || !recording.load(argv[2], argv[3], channels))) {
         std::fprintf(stderr, "av-sync-offsets: cannot read the recording\n");
         return 1;
     }
     if (web) schedule.buffers = read_pairs<Pair>(argv[2]);
     std::vector<Frame> frames;
-    for (const Pair &p : read_pairs<Pair>(argv[argc - 1])) frames.push_back({p.a, (int)p.b});
+    for (const Pair &p : read_pairs<Pair>(argv[desktop ? 4 : 3])) frames.push_back({p.a, (int)p.b});
 
     Stats minute, all;
     std::vector<std::pair<int, double>> at_cuts;
     size_t cursor = 0;
+    std::vector<std::pair<double, int64_t>> shifts; // from this output time on, this shift
     // from the first change of row on: the song's start is the frame loop's start
     for (size_t i = 1; i < rows.size() && rows[i].clock <= demo_end_clock; ++i) {
         // the first frame from here on that shows the row, unless one shows the next row first
@@ -199,6 +210,7 @@ int main(int argc, char **argv) {
         const double heard = desktop ? recording.output_ns(rows[i].first_sample)
                                      : schedule.output_ns(rows[i].first_sample);
         if (std::isnan(heard)) continue;
+        if (desktop) shifts.push_back({heard, recording.shift});
         const double offset = (heard - frames[j].ns) / 1e6;
         if (std::getenv("AV_SYNC_ROWS"))
             std::fprintf(stderr, "row %d at sample %lld: %+.1f ms\n", rows[i].clock,
@@ -225,6 +237,29 @@ int main(int argc, char **argv) {
     if (desktop)
         std::printf("sink clock: %.1f ppm from the monotonic clock\n",
                     (recording.ns_per_recorded / ns_per_sample - 1) * 1e6);
+    if (desktop && !shifts.empty()) {
+        // from the first frame of the song's second row to the last row placed
+        int in_step = 0, ahead = 0, behind = 0;
+        size_t at_shift = 0, row = 0;
+        for (const Frame &f : frames) {
+            const double middle = f.ns + sync_frame_lead_ms * 1e6;
+            if (f.clock < rows[1].clock || middle > shifts.back().first) continue;
+            while (at_shift + 1 < shifts.size() && shifts[at_shift + 1].first <= middle) ++at_shift;
+            const int64_t s = recording.heard_at(middle, shifts[at_shift].second);
+            while (row + 1 < rows.size() && rows[row + 1].first_sample <= s) ++row;
+            while (row > 0 && rows[row].first_sample > s) --row;
+            if (f.clock == rows[row].clock)
+                ++in_step;
+            else if (f.clock > rows[row].clock)
+                ++ahead;
+            else
+                ++behind;
+        }
+        const double n = std::max(1, in_step + ahead + behind) / 100.0;
+        std::printf(
+            "frames: %d, showing the row heard %.0f%%, ahead of it %.0f%%, behind it %.0f%%\n",
+            in_step + ahead + behind, in_step / n, ahead / n, behind / n);
+    }
     line("first 60 s", minute);
     line("whole run", all);
     return at_cuts.empty() ? 1 : 0;

@@ -10,7 +10,7 @@ set -eu
 level=${1:-run}
 run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu-core
      fonts-dejavu-extra libstb-dev)
-test=(libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
+test=(libsdl2-dev libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
 web=(emscripten python3)
 release=(ffmpeg imagemagick zip unzip)
 full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev

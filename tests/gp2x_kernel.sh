@@ -3,13 +3,21 @@
 # Versatile Express (Cortex-A15) with a 320x240 panel, an initramfs of busybox, the demo as
 # /bin/program, a stand-in menu at /usr/gp2x/gp2xmenu, and sound through the kernel's OSS emulation
 # on the loopback card, whose other end a recorder in the guest writes to a disk the host reads.
-# Three boots:
-# - the framebuffer at 16 bits, the sound device as asked (mono): the whole demo;
+# Five boots:
+# - the framebuffer at 16 bits, the loopback card in one channel: the whole demo;
 # - the same, with the sound card's driver unbound under the demo and bound again: the demo goes
 #   on in step without sound, then with it (stream_resumes.py), START ends it;
 # - the framebuffer at 32 bits, and the sound device answering stereo to a request for one channel
 #   (as the Caanoo's does): START through a FIFO standing in for /dev/GPIO ends the demo early;
-#   qemu is stopped twice for 0.4 s on the way, so that the sound device underruns.
+#   qemu is stopped twice for 0.4 s on the way, so that the sound device underruns;
+# - the sound device's ring set up as the GP2X's driver makes it (2 x 1024 frames), 60 s;
+# - the screen a fixed 24-bit framebuffer like the Caanoo's (the kernel's simple framebuffer
+#   driver, read from the guest's memory), the sound device in two channels, 60 s.
+# The demo follows the song as heard (the handheld's default). In the boots without a stall or a
+# lost card, a recorder's times say when each sample was heard; with the demo's trace they give
+# the offset of every row (bench/av_sync.cpp), which must average within 10 ms, every major cut
+# within 45 ms. The loopback moves in the kernel's timer ticks (4 ms), which bounds the precision.
+# QB_VM_SYNC=mixed runs the boots with the mixed clock instead, for comparison (not checked).
 # Each must execute the menu in the demo's own process, in /usr/gp2x, with /dev/dsp free and no
 # thread or process of the demo left; the recorded sound must be the offline capture's stream
 # sample for sample (sound_check.py: an underrun is listed with what it inserted and lost, and
@@ -70,11 +78,12 @@ done
 # The initramfs. The kernel hands init the command line's unknown name=value words: boot_press
 # (START so many seconds after the first frame), boot_stereo (the loopback card fixed at two
 # channels first), boot_lose and boot_back (the card's driver unbound and bound again so many
-# seconds after the first frame).
+# seconds after the first frame), boot_ring (two OSS fragments of so many frames for the demo's
+# stream), boot_sync (QUELLBRAND_SYNC for the demo).
 root=$work/root
 mkdir -p "$root"/{bin,proc,sys,dev,tmp,modules,usr/gp2x}
 cp "$cache/busybox/bin/busybox" "$root/bin/"
-for applet in sh mount cat echo sleep insmod poweroff dd sync kill mkfifo printf; do
+for applet in sh mount cat echo sleep insmod poweroff dd sync kill mkfifo printf tr; do
     ln -s busybox "$root/bin/$applet"
 done
 for module in soundcore snd snd-timer snd-pcm snd-aloop snd-mixer-oss snd-pcm-oss virtio_mmio virtio_blk; do
@@ -104,16 +113,24 @@ if [ -n "$boot_stereo" ]; then
     channels=2
     echo "program 0 0 direct" >/proc/asound/card0/pcm0p/oss
 fi
-dsp_record /dev/adsp /dev/vda 44100 $channels 40000000 &
+if [ -n "$boot_ring" ]; then
+    # in bytes of the demo's stream: two channels with the heard clock, one with the mixed
+    bytes=$((boot_ring * 4))
+    [ "$boot_sync" = mixed ] && bytes=$((boot_ring * 2))
+    echo "program 2 $bytes" >/proc/asound/card0/pcm0p/oss
+fi
+dsp_record /dev/adsp /dev/vda 44100 $channels 40000000 0 /tmp/times &
 recorder=$!
 sleep 0.3
 [ -n "$boot_press" ] && mkfifo /tmp/gpio && export QUELLBRAND_GPIO=/tmp/gpio
+[ -n "$boot_sync" ] && export QUELLBRAND_SYNC=$boot_sync
 QUELLBRAND_TRACE=/tmp/trace /bin/program </dev/null &
 program=$!
 echo "PROGRAM_PID=$program"
 # the screen is the demo's once its trace has a frame
 while [ ! -s /tmp/trace ] && kill -0 $program 2>/dev/null; do sleep 0.1; done
 echo DUMPS_START
+(sleep 5; echo "DEVICE_RING $(tr '\n' ' ' </proc/asound/card0/pcm0p/sub0/hw_params)") &
 [ -n "$boot_press" ] && (sleep $boot_press; printf '\000\001\000\000' >/tmp/gpio; echo "PRESSED START") &
 if [ -n "$boot_lose" ]; then
     # the sound card taken away under the demo (its driver unbound: writes to /dev/dsp fail), and
@@ -131,6 +148,7 @@ kill $recorder $second 2>/dev/null
 wait $recorder
 [ -n "$second" ] && wait $second
 dd if=/tmp/trace of=/dev/vda bs=1M seek=48 2>/dev/null
+dd if=/tmp/times of=/dev/vda bs=1M seek=56 2>/dev/null
 sync
 poweroff -f
 INIT
@@ -144,14 +162,22 @@ echo "initramfs: $(($(stat -c %s "$work/initrd.gz") / 1024)) KiB"
 python3 "$here/gp2x/sound_check.py" --self-test "$work/reference.wav" || fail "the sound check's own test"
 
 # boot NAME BITS LIMIT DUMP_EVERY CHANNELS [KERNEL WORDS [VM.PY OPTIONS]]: the run's files in
-# $work/NAME
+# $work/NAME. At 24 bits the screen is the simple framebuffer in the board's video memory.
+video_memory=0x18000000
 boot() {
     local name=$1 bits=$2 limit=$3 every=$4 channels=$5 words=${6:-} stalls=(${7:-})
     local out=$work/$name
     mkdir -p "$out"
-    bash "$here/gp2x/panel_dtb.sh" "$kernel/usr/lib/linux-image-$version/vexpress-v2p-ca15-tc1.dtb" \
-        "$out/board.dtb" clcd@1f0000 "$bits" || { fail "$name: the device tree"; return; }
-    # the sound from 0, the sound after a card came back from 24 MiB, the trace from 48 MiB
+    local board=$kernel/usr/lib/linux-image-$version/vexpress-v2p-ca15-tc1.dtb
+    if [ "$bits" = 24 ]; then
+        bash "$here/gp2x/simplefb_dtb.sh" "$board" "$out/board.dtb" $video_memory &&
+            stalls+=(--memory-screen $video_memory)
+    else
+        bash "$here/gp2x/panel_dtb.sh" "$board" "$out/board.dtb" clcd@1f0000 "$bits"
+    fi || { fail "$name: the device tree"; return; }
+    [ -n "${QB_VM_SYNC:-}" ] && words="$words boot_sync=$QB_VM_SYNC"
+    # the sound from 0, the sound after a card came back from 24 MiB, the trace from 48 MiB, the
+    # recorder's times from 56 MiB
     truncate -s 64M "$out/disk.img"
     local start=$(date +%s)
     python3 "$here/gp2x/vm.py" "$out" "$limit" "$every" "${stalls[@]}" -- qemu-system-arm -M vexpress-a15 -m 256 \
@@ -160,7 +186,7 @@ boot() {
         -device virtio-blk-device,drive=disk -append "console=ttyAMA0 rdinit=/init quiet panic=-1 $words"
     local log=$out/console.log
     echo "== $name: $(($(date +%s) - start)) s from boot to power-off"
-    grep -E "DEVICES_READY|SCREEN|RECORD|PRESSED|CARD_|PROGRAM_EXIT|LAUNCHER_EXEC|MODULE_FAILED|TIMEOUT|STALL|quellbrand" "$log"
+    grep -E "DEVICES_READY|SCREEN|RECORD|DEVICE_RING|PRESSED|CARD_|PROGRAM_EXIT|LAUNCHER_EXEC|MODULE_FAILED|TIMEOUT|STALL|quellbrand" "$log"
     grep -q "SCREEN bits=$bits size=320,240" "$log" || fail "$name: the framebuffer is not 320x240 at $bits bits"
     # the menu: an exec in the demo's process, in its folder, the sound device free, nothing left
     local pid=$(sed -n 's/.*PROGRAM_PID=\([0-9]*\).*/\1/p' "$log")
@@ -181,13 +207,26 @@ boot() {
         python3 "$here/whole/stream_resumes.py" "$out/trace" "$out/sound2.raw" "$work/reference.wav" --early ||
             fail "$name: the picture or the sound around the card's absence"
     fi
+    if [ -n "$(echo "$words" | grep -o boot_measure)" ]; then
+        # picture against sound heard: every row's offset, the major cuts', every frame's row
+        "$host/bench/av-sync-offsets" desktop "$out/sound.raw" "$out/times" "$out/trace" "$channels" \
+            >"$out/offsets" || fail "$name: the offsets could not be measured"
+        cat "$out/offsets"
+        [ -n "${QB_VM_SYNC:-}" ] || awk '
+            /^offset_ms/ { for (i = 2; i <= NF; i++) { n++; if ($i + 0 > 45 || $i + 0 < -45) bad = bad " cut " i - 1 ": " $i } }
+            /^whole run/ { mean = $6 + 0; rows = 1 }
+            END { if (!rows || !n) { print "no rows or cuts measured"; exit 1 }
+                  if (mean > 10 || mean < -10) bad = bad " mean " mean " ms"
+                  if (bad != "") { print "out of bounds:" bad; exit 1 } }' "$out/offsets" ||
+            fail "$name: picture and sound heard are apart"
+    fi
     "$host/tools/quellbrand-capture" --replay "$out/trace" --frames "$out/frames" --depth "$bits" 2>/dev/null ||
         { fail "$name: the guest's trace does not replay"; return; }
     python3 "$here/gp2x/screen_check.py" "$out" "$out/frames" "$bits" || fail "$name: the screen"
 }
 # QB_VM_BOOTS="NAME ..." runs only those boots
 wanted() { [ -z "${QB_VM_BOOTS:-}" ] || [[ " $QB_VM_BOOTS " == *" $1 "* ]]; }
-wanted whole-16 && boot whole-16 16 420 5 1
+wanted whole-16 && boot whole-16 16 420 5 1 boot_measure=1
 # the sound card's driver unbound 6 s after the first frame (the demo's writes to /dev/dsp fail)
 # and bound again 4 s later; START ends it 20 s in
 wanted lost-16 && boot lost-16 16 120 5 1 "boot_lose=6 boot_back=10 boot_press=20"
@@ -198,5 +237,9 @@ if wanted press-32; then
     frames=$(wc -l <"$work/press-32/trace" 2>/dev/null || echo 0)
     [ "$frames" -gt 0 ] && [ "$frames" -lt 1000 ] || fail "START did not end the demo early ($frames frames)"
 fi
+# the GP2X's ring: 2 fragments of 1024 frames
+wanted ring-16 && boot ring-16 16 120 5 1 "boot_ring=1024 boot_press=62 boot_measure=1"
+# the Caanoo's screen and sound
+wanted stereo-24 && boot stereo-24 24 120 5 2 "boot_stereo=1 boot_press=62 boot_measure=1"
 echo "the stage took $(($(date +%s) - began)) s"
 exit $failed

@@ -1,6 +1,7 @@
 // Picture and sound together on a desktop: the settings and the latency they give.
 #include "demo/sync.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,6 +39,24 @@ int demo_server_allowance_ms(const char *audio_driver) {
     return 0;
 }
 
-int demo_heard_latency(int rate, int device_samples, int allowance_ms, int offset_ms) {
-    return device_samples + (allowance_ms + offset_ms - sync_frame_lead_ms) * rate / 1000;
+int demo_heard_latency(int rate, int device_samples, int allowance_ms, int offset_ms,
+                       int render_us) {
+    const int64_t us =
+        (int64_t)(allowance_ms + offset_ms - sync_frame_lead_ms) * 1000 - (int64_t)render_us;
+    return device_samples + (int)(us * rate / 1000000);
+}
+
+// A mono request a driver stores as stereo would hold half the frames its bytes say: the
+// handheld asks the device for the channels it runs, so the answer is the whole truth.
+int demo_oss_ring_frames(int fragments, int fragment_bytes, int channels) {
+    if (fragments < 2 || fragment_bytes <= 0 || channels < 1 || channels > 2) return 0;
+    return (int)((int64_t)fragments * fragment_bytes / (2 * channels));
+}
+
+void demo_render_note(SyncRender *render, int took_us) {
+    const int took = took_us < 0                      ? 0
+                     : took_us > sync_render_limit_us ? sync_render_limit_us
+                                                      : took_us;
+    render->us = render->noted ? render->us + (took - render->us) / sync_render_weight : took;
+    render->noted = true;
 }

@@ -48,6 +48,40 @@ TEST(Sync, LatencyInSamples) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(demo_heard_latency(c.rate, c.buffer, c.allowance_ms, c.offset_ms), c.samples);
+    // a frame that takes 15 ms to reach the screen leads by that much more (661.5 samples)
+    EXPECT_EQ(demo_heard_latency(44100, 4096, 0, 0, 15000), 4096 - 1543);
+    EXPECT_EQ(demo_heard_latency(44100, 4096, 0, 0, 500), 4096 - 904);
+}
+
+// What OSS devices answer to GETOSPACE under SDL's two-fragment request, in frames.
+TEST(Sync, OssRingInFrames) {
+    const struct {
+        int fragments, bytes, channels, frames;
+    } cases[] = {
+        {2, 8192, 2, 4096}, // stereo on every handheld: two fragments of 2048 frames
+        {2, 4096, 1, 4096}, // the emulated kernel's loopback, mono
+        {2, 4096, 2, 2048}, // a ring of 2 x 1024 frames set up for the stream
+        {16, 32768, 2, 131072}, {1, 8192, 2, 0}, {2, 0, 2, 0}, {2, 8192, 0, 0}, {2, 8192, 6, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(demo_oss_ring_frames(c.fragments, c.bytes, c.channels), c.frames)
+            << c.fragments << " x " << c.bytes << " at " << c.channels;
+}
+
+// The render time: the first frame's as it is, then an eighth of each difference; a stall's frame
+// counts as one frame period, a clock that went back as nothing.
+TEST(Sync, RenderTimeSmoothed) {
+    const struct {
+        int took_us, smoothed_us;
+    } frames[] = {
+        {15000, 15000},  {15000, 15000}, {23000, 16000}, {16000, 16000},
+        {400000, 19000}, {19000, 19000}, {-5000, 16625}, {16625, 16625},
+    };
+    SyncRender render;
+    for (const auto &f : frames) {
+        demo_render_note(&render, f.took_us);
+        EXPECT_EQ(render.us, f.smoothed_us) << f.took_us;
+    }
 }
 
 // Drivers never measured get none.

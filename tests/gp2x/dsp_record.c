@@ -1,13 +1,16 @@
 /* The guest's recorder: FRAMES frames of signed 16-bit sound from an OSS device (the loopback
  * card's /dev/adsp hears what /dev/dsp plays) written raw to OUT from SEEK_MIB MiB on (0 by
- * default), until SIGTERM or the device fails.
- *   dsp_record DEVICE OUT RATE CHANNELS FRAMES [SEEK_MIB] */
+ * default), until SIGTERM or the device fails. With TIMES, after every read a line "frames ns":
+ * the frames the device had captured then, and CLOCK_MONOTONIC. The loopback copies to its capture
+ * side what its playback side consumed at that moment, so these say when each sample was heard.
+ *   dsp_record DEVICE OUT RATE CHANNELS FRAMES [SEEK_MIB [TIMES]] */
 #include <fcntl.h>
 #include <linux/soundcard.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <time.h>
 #include <unistd.h>
 
 static volatile sig_atomic_t stop;
@@ -17,8 +20,8 @@ static void on_term(int sig) {
 }
 
 int main(int argc, char **argv) {
-    if (argc != 6 && argc != 7) {
-        fprintf(stderr, "usage: dsp_record DEVICE OUT RATE CHANNELS FRAMES [SEEK_MIB]\n");
+    if (argc < 6 || argc > 8) {
+        fprintf(stderr, "usage: dsp_record DEVICE OUT RATE CHANNELS FRAMES [SEEK_MIB [TIMES]]\n");
         return 2;
     }
     struct sigaction sa = {0};
@@ -42,13 +45,20 @@ int main(int argc, char **argv) {
         return 1;
     }
     int out = open(argv[2], O_WRONLY | O_CREAT, 0644);
-    const long seek_mib = argc == 7 ? atol(argv[6]) : 0;
+    const long seek_mib = argc >= 7 ? atol(argv[6]) : 0;
     if (out < 0 || lseek(out, (off_t)seek_mib << 20, SEEK_SET) < 0) {
         perror(argv[2]);
         return 1;
     }
+    FILE *times = argc == 8 ? fopen(argv[7], "w") : NULL;
+    if (argc == 8 && !times) {
+        perror(argv[7]);
+        return 1;
+    }
     long long want = atoll(argv[5]) * channels * 2, got = 0;
-    static char buffer[16384];
+    /* a whole fragment a read: GETIPTR counts what the reader was given and what the device
+     * holds, not the rest of a fragment the OSS layer read and holds back */
+    static char buffer[4096];
     printf("RECORDING %s\n", argv[1]);
     while (got < want && !stop) {
         long n = read(fd, buffer,
@@ -59,7 +69,14 @@ int main(int argc, char **argv) {
             break;
         }
         got += n;
+        count_info ci;
+        struct timespec now;
+        if (times && ioctl(fd, SNDCTL_DSP_GETIPTR, &ci) == 0 &&
+            clock_gettime(CLOCK_MONOTONIC, &now) == 0)
+            fprintf(times, "%d %lld\n", ci.bytes / (2 * channels),
+                    (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
     }
+    if (times) fclose(times);
     fsync(out);
     close(out);
     printf("RECORDED %lld bytes at %ld MiB\n", got, seek_mib);

@@ -2,7 +2,8 @@
 """Screen dumps of a guest's framebuffer against the frames its trace replays: each dump must be,
 pixel for pixel, one replayed frame, in the order of the run; the dumps start after the first
 frame was shown. A dump taken while a frame was being presented holds the new frame's top rows
-over the last frame's bottom rows, and counts when both parts are exact. qemu widens 5-6-5 by
+over the last frame's bottom rows (the row being written when it was taken may be new on its left
+and old on its right), and counts when both parts are exact. qemu widens 5-6-5 by
 shifting; at 16 bits the dumps are widened again as the frames are, by repeating the high bits.
     screen_check.py DUMPS_DIR FRAMES_DIR DEPTH"""
 import functools
@@ -75,7 +76,12 @@ for path in dumps:
         split = 0
         while split < HEIGHT and pixels[split * ROW:(split + 1) * ROW] == newer[split * ROW:(split + 1) * ROW]:
             split += 1
-        if pixels[split * ROW:] == older[split * ROW:]:
+        # the dump may come halfway through writing a row: its left part new, the rest old
+        at = split * ROW
+        while at < len(pixels) and pixels[at] == newer[at]:
+            at += 1
+        at -= at % 3
+        if pixels[at:] == older[at:]:
             found = (k, split)
             break
         if k > shown + 400:  # 16 s of frames: past the next dump

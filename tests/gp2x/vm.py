@@ -4,8 +4,11 @@ console line with its time, and dumps the screen every EVERY seconds from a line
 line DUMPS_STOP (OUT/dump-NNN.ppm). Ends when the guest powers off, or kills qemu after LIMIT s.
 STALLS (seconds after DUMPS_START, comma-separated) stops qemu for STALL_MS each time, as a host
 too busy to run it would, and logs "STALL from T s" (T on the log's own clock) "for MS ms" (the
-sound check allows an underrun only near one).
-    vm.py OUT LIMIT EVERY [--stalls STALLS --stall-ms STALL_MS] -- qemu-system-arm ARGS..."""
+sound check allows an underrun only near one). With --memory-screen ADDR the screen is a 320x240
+framebuffer of 24-bit pixels (red in the third byte) in the guest's memory at ADDR, which no
+display of qemu's shows: it is read from there instead.
+    vm.py OUT LIMIT EVERY [--stalls STALLS --stall-ms STALL_MS] [--memory-screen ADDR]
+          -- qemu-system-arm ARGS..."""
 import json
 import os
 import select
@@ -20,6 +23,8 @@ options = sys.argv[4:sys.argv.index("--")]
 qemu = sys.argv[sys.argv.index("--") + 1:]
 stalls = [float(x) for x in options[options.index("--stalls") + 1].split(",")] if "--stalls" in options else []
 stall_ms = float(options[options.index("--stall-ms") + 1]) if "--stall-ms" in options else 0
+memory_screen = int(options[options.index("--memory-screen") + 1], 0) if "--memory-screen" in options else None
+WIDTH, HEIGHT = 320, 240
 os.makedirs(out, exist_ok=True)
 sock_path = os.path.join(out, "qmp.sock")
 if os.path.exists(sock_path):
@@ -75,7 +80,17 @@ try:
         if next_dump is not None and now >= next_dump:
             dumps += 1
             next_dump += every
-            answer = qmp("screendump", filename=os.path.abspath(f"{out}/dump-{dumps:03d}.ppm"))
+            path = os.path.abspath(f"{out}/dump-{dumps:03d}.ppm")
+            if memory_screen is None:
+                answer = qmp("screendump", filename=path)
+            else:
+                answer = qmp("pmemsave", val=memory_screen, size=WIDTH * HEIGHT * 3, filename=path + ".raw")
+                if "error" not in answer:
+                    raw = open(path + ".raw", "rb").read()
+                    os.unlink(path + ".raw")
+                    rgb = bytearray(len(raw))
+                    rgb[0::3], rgb[1::3], rgb[2::3] = raw[2::3], raw[1::3], raw[0::3]
+                    open(path, "wb").write(b"P6\n%d %d\n255\n" % (WIDTH, HEIGHT) + bytes(rgb))
             note(f"screen dump {dumps}: {'error' if 'error' in answer else 'taken'}")
         ready, _, _ = select.select([vm.stdout], [], [], 0.1)
         if not ready:

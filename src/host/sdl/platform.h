@@ -13,10 +13,20 @@ struct SdlPlatform {
     void (*sleep_ms)(int ms);
     // Before the launcher replaces the process: whatever the platform opened is closed.
     void (*before_launcher)();
+    // The song clock the pictures follow when QUELLBRAND_SYNC is unset: heard or mixed.
+    bool heard_by_default;
+    // Channels to open SDL's audio driver (by its name) with for the demo's one-channel sound,
+    // every sample written to each.
+    int (*device_channels)(const char *audio_driver);
+    // Frames the running audio device queues ahead of the ear, 0 when it cannot tell.
+    int (*device_ring_frames)(int channels);
 };
 extern const SdlPlatform sdl_platform;
 
-// For platforms with no devices of their own (platform.cpp): 16 bits, no input, nothing to close.
+// For platforms with no devices of their own (platform.cpp): 16 bits, no input, nothing to close,
+// the sound in one channel, a device that does not say what it queues.
 int platform_plain_depth();
 void platform_nothing();
 int platform_no_key(int *key);
+int platform_one_channel(const char *audio_driver);
+int platform_no_ring(int channels);

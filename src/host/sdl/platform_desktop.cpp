@@ -9,5 +9,6 @@ void sleep_ms(int ms) {
 }
 } // namespace
 
-const SdlPlatform sdl_platform = {platform_plain_depth, platform_nothing, platform_no_key, sleep_ms,
-                                  platform_nothing};
+const SdlPlatform sdl_platform = {
+    platform_plain_depth, platform_nothing, platform_no_key, sleep_ms, platform_nothing, false,
+    platform_one_channel, platform_no_ring};
