@@ -12,8 +12,8 @@ run=(build-essential cmake pkg-config libsdl1.2-dev libfreetype-dev fonts-dejavu
      fonts-dejavu-extra libstb-dev)
 test=(libsdl2-dev libgtest-dev libbenchmark-dev xvfb xdotool ffmpeg imagemagick sox bc python3)
 web=(emscripten python3)
-release=(ffmpeg imagemagick zip unzip)
-full=(chromium crossbuild-essential-armel qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
+release=(ffmpeg imagemagick zip unzip crossbuild-essential-arm64)
+full=(chromium crossbuild-essential-armel crossbuild-essential-arm64 qemu-user clang-14 libclang-rt-14-dev stress-ng libsdl2-2.0-0 libxmp-dev
       lintian appstream desktop-file-utils diffoscope manpages-dev meson ninja-build libglib2.0-dev
       qemu-system-arm device-tree-compiler cpio pulseaudio pulseaudio-utils)
 case "$level" in

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The release set in dist/: the Debian package, the source tarball, the browser site as a zip, the
-# GP2X-family handhelds' zip, a video of the whole demo (H.264 and AAC, 960x720 by whole pixels),
+# GP2X-family handhelds' zip, the PortMaster port's zip, a video of the whole demo (H.264 and AAC, 960x720 by whole pixels),
 # the README's pictures, a plain-text release note and SHA256SUMS.
 #   scripts/release.sh
 set -eu
@@ -70,6 +70,25 @@ Licence: the Expat (MIT) licence. Copyright 2026 Tessaline & Vek.
 GP2X
 (cd "$gp2x" && find quellbrand -exec touch -d "@$SOURCE_DATE_EPOCH" {} + &&
     zip -q -X -r "$OLDPWD/dist/quellbrand-$version-gp2x.zip" quellbrand)
+# Today's handhelds: the PortMaster port, its folder as PortMaster lays a port out: the metadata,
+# the launch script, and beside them the program's folder (the aarch64 binary, the exit hotkey's
+# mapping, the licence)
+bash scripts/arm-sysroot.sh build-a64/sysroot arm64 >/dev/null
+cmake -S . -B build-a64/build -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DQB_ARM_SYSROOT="$PWD/build-a64/sysroot" -DQB_HOST_BUILD="$PWD/build" >/dev/null
+cmake --build build-a64/build -j"$jobs" --target quellbrand-sdl2 >/dev/null
+port=$(mktemp -d)
+trap 'rm -rf "$gp2x" "$port"' EXIT
+folder=$port/quellbrand
+mkdir -p "$folder/quellbrand/licenses"
+cp scripts/portmaster/{port.json,README.md,gameinfo.xml,Quellbrand.sh} "$folder/"
+cp scripts/portmaster/quellbrand.gptk "$folder/quellbrand/"
+cp build-a64/build/src/quellbrand-sdl2 "$folder/quellbrand/quellbrand64"
+cp LICENSE "$folder/quellbrand/licenses/LICENSE.quellbrand.txt"
+build/tools/quellbrand-capture --at 100 --scale 2 --out "$port/shot" >/dev/null 2>&1
+cp "$port/shot/at-0100.png" "$folder/screenshot.png"
+(cd "$port" && find quellbrand -exec touch -d "@$SOURCE_DATE_EPOCH" {} + &&
+    zip -q -X -r "$OLDPWD/dist/quellbrand-$version-portmaster.zip" quellbrand)
 bash scripts/readme-pictures.sh build >/dev/null
 mkdir -p dist/pictures && cp docs/*.png dist/pictures/
 
@@ -104,6 +123,11 @@ A web browser: unzip quellbrand-$version-web.zip into any folder a web
 GP2X-family handhelds (F100, F200, Wiz, Caanoo): unzip
     quellbrand-$version-gp2x.zip to the root of the SD card and start
     Quellbrand from the menu (quellbrand/quellbrand.txt says more).
+Today's Linux handhelds (aarch64, PortMaster): unzip
+    quellbrand-$version-portmaster.zip and copy what is in its folder
+    quellbrand (Quellbrand.sh and the folder quellbrand) into PortMaster's
+    ports folder; start Quellbrand from Ports. Needs glibc 2.17 or later and the
+    firmware's SDL 2.0.10 or later.
 No computer at hand: quellbrand-$version.mp4 is the whole demo on video.
 
 Controls (keys, and the handhelds' buttons)

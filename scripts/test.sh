@@ -82,6 +82,16 @@ if [ $full -eq 1 ]; then
     fi
     stage $rc
 
+    # today's handhelds: the aarch64 binary's imports, the golden record and the SDL 2 host on
+    # emulated Cortex-A53 and A35 cores with Debian's arm64 SDL 2, the port's launch script
+    begin "portmaster"
+    rc=0
+    bash scripts/arm-sysroot.sh build-a64/sysroot arm64 || rc=$?
+    [ $rc -eq 0 ] && { configure build-a64/build -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DQB_ARM_SYSROOT="$PWD/build-a64/sysroot" -DQB_HOST_BUILD="$PWD/build" &&
+        bash tests/portmaster.sh build-a64/build build-a64/sysroot tests/golden/demo.txt build || rc=$?; }
+    stage $rc
+
     begin "sdl12-compat"
     rc=0
     compat=$(bash scripts/sdl12-compat.sh build/sdl12-compat) || rc=$?

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release set: scripts/release.sh writes dist/ with every file, the checksums verify, the video
-# has its H.264 and AAC streams at 960x720 and lasts as long as the capture's demo, and the zipped
-# site plays in headless chromium.
+# has its H.264 and AAC streams at 960x720 and lasts as long as the capture's demo, the handhelds'
+# zips hold what each handheld's menu expects, and the zipped site plays in headless chromium.
 #   tests/release.sh
 set -u
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ bash scripts/release.sh >/dev/null 2>&1 || { echo "scripts/release.sh failed"; e
 v=$(sed -n 's/^project(quellbrand VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 status=0
 for f in "quellbrand_${v}_amd64.deb" "quellbrand-$v.tar.gz" "quellbrand-$v-web.zip" "quellbrand-$v.mp4" \
-    "quellbrand-$v-gp2x.zip" \
+    "quellbrand-$v-gp2x.zip" "quellbrand-$v-portmaster.zip" \
     "quellbrand-$v.txt" SHA256SUMS pictures/horse.png pictures/strip.png pictures/rings.png \
     pictures/torus.png pictures/crystal.png pictures/glow.png pictures/contact-strip.png; do
     [ -s "dist/$f" ] || { echo "dist/$f is missing"; status=1; }
@@ -48,6 +48,40 @@ for words in "Photosensitivity warning" Expat START "L / R / X / Y" F100 Caanoo;
     grep -q "$words" "$g/quellbrand.txt" || { echo "the handhelds' note lacks $words"; status=1; }
 done
 echo "handhelds' zip: $listed"
+# the PortMaster port: its folder as PortMaster lays one out, the fields PortMaster reads, LF line
+# endings, a 640x480 screenshot, an exit hotkey mapping that sends nothing, the binary's imports
+mkdir "$work/pm" && unzip -q "dist/quellbrand-$v-portmaster.zip" -d "$work/pm" || status=1
+listed=$(cd "$work/pm" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+[ "$listed" = "./quellbrand/Quellbrand.sh ./quellbrand/README.md ./quellbrand/gameinfo.xml ./quellbrand/port.json ./quellbrand/quellbrand/licenses/LICENSE.quellbrand.txt ./quellbrand/quellbrand/quellbrand.gptk ./quellbrand/quellbrand/quellbrand64 ./quellbrand/screenshot.png " ] ||
+    { echo "the port's zip holds: $listed"; status=1; }
+p=$work/pm/quellbrand
+python3 - "$p/port.json" <<'PORT' || status=1
+import json, sys
+port = json.load(open(sys.argv[1]))
+a = port["attr"]
+want = {"name": port["name"] == "quellbrand.zip", "title": a["title"] == "Quellbrand",
+        "desc": len(a["desc"]) > 20, "porter": a["porter"] == ["Tessaline & Vek"],
+        "arch": a["arch"] == ["aarch64"], "no runtime": a["runtime"] == [],
+        "items": port["items"] == ["Quellbrand.sh", "quellbrand"]}
+bad = [k for k, ok in want.items() if not ok]
+if bad:
+    sys.exit("port.json: wrong " + ", ".join(bad))
+PORT
+! grep -l $'\r' "$p"/*.sh "$p"/*.json "$p"/*.xml "$p"/*.md "$p"/quellbrand/*.gptk || { echo "CR line endings"; status=1; }
+[ "$(identify -format %wx%h "$p/screenshot.png")" = 640x480 ] || { echo "the screenshot is not 640x480"; status=1; }
+grep -q "<path>./Quellbrand.sh</path>" "$p/gameinfo.xml" && grep -q "<name>Quellbrand</name>" "$p/gameinfo.xml" ||
+    { echo "gameinfo.xml lacks the path or the name"; status=1; }
+for words in "Photosensitivity warning" Expat START; do
+    grep -q "$words" "$p/README.md" || { echo "the port's README lacks $words"; status=1; }
+done
+for words in 'source $controlfolder/control.txt' get_controls pm_platform_helper pm_finish \
+    '$GPTOKEYB "quellbrand64" -c' 'chmod +x'; do
+    grep -qF "$words" "$p/Quellbrand.sh" || { echo "Quellbrand.sh lacks $words"; status=1; }
+done
+[ "$(grep -c '^[a-z0-9_]* = "$' "$p/quellbrand/quellbrand.gptk")" -eq 25 ] ||
+    { echo "the mapping leaves a gamepad button sending something"; status=1; }
+bash "$here/portmaster/imports.sh" "$p/quellbrand/quellbrand64" build-a64/sysroot/usr/include/SDL2 || status=1
+echo "PortMaster zip: $listed"
 mkdir "$work/site" && unzip -q "dist/quellbrand-$v-web.zip" -d "$work/site" || status=1
 node "$here/web/browser.mjs" "$work/site" live || { echo "the zipped site does not play"; status=1; }
 ls -l dist | tail -n +2
