@@ -87,8 +87,9 @@ if [ $full -eq 1 ]; then
     begin "portmaster"
     rc=0
     bash scripts/arm-sysroot.sh build-a64/sysroot arm64 || rc=$?
-    [ $rc -eq 0 ] && { configure build-a64/build -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64.cmake \
-        -DCMAKE_BUILD_TYPE=Release -DQB_ARM_SYSROOT="$PWD/build-a64/sysroot" -DQB_HOST_BUILD="$PWD/build" &&
+    [ $rc -eq 0 ] && { cmake -S . -B build-a64/build -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DQB_ARM_SYSROOT="$PWD/build-a64/sysroot" -DQB_HOST_BUILD="$PWD/build" >/dev/null &&
+        cmake --build build-a64/build -j"$jobs" --target quellbrand-sdl2 quellbrand-record >/dev/null &&
         bash tests/portmaster.sh build-a64/build build-a64/sysroot tests/golden/demo.txt build || rc=$?; }
     stage $rc
 
