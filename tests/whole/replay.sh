@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # A live run's screen, checked exactly whatever its timing: the demo runs in a window under a
 # virtual X server with QUELLBRAND_TRACE; three times it is stopped (SIGSTOP), so that no frame
-# is being shown, and the window is grabbed; the capture then makes the traced frames again
-# (--replay), and each grab must be, pixel for pixel in the screen's 5-6-5 colours, the frame
-# shown last before the stop, or the one after it when the stop came between its showing and its
-# line in the trace.
+# is being shown, the time is read once it has stopped, and the window is grabbed; the capture
+# then makes the traced frames again (--replay), and each grab must be, pixel for pixel in the
+# screen's 5-6-5 colours, the last frame traced before that time, or the one after it when the
+# stop came between its showing and its line in the trace (a frame's time is read once shown).
 #   tests/whole/replay.sh QUELLBRAND QUELLBRAND-CAPTURE
 set -u
 bin=$1
@@ -22,8 +22,9 @@ find_demo_window "$demo"
 eval "$(xdotool getwindowgeometry --shell "$win")"
 for shot in 1 2 3; do
     sleep 2
-    monotonic >"$work/stop-$shot"
     kill -STOP "$demo"
+    wait_stopped "$demo" || { echo "the demo did not stop on SIGSTOP"; exit 1; }
+    monotonic >"$work/stop-$shot"
     ffmpeg -loglevel error -f x11grab -draw_mouse 0 -video_size 320x240 -i "$display+$X,$Y" \
         -frames:v 1 -y "$work/shot-$shot.png" || { echo "grab $shot failed"; exit 1; }
     kill -CONT "$demo"

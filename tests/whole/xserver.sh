@@ -49,3 +49,21 @@ wait_gone() {
     done
     return 1
 }
+
+# Waits until every thread of a process sent SIGSTOP has stopped: the signal is delivered
+# asynchronously, and a busy machine may let the process run on for several frames.
+wait_stopped() {
+    local pid=$1 task state
+    for _ in $(seq 600); do
+        state=T
+        for task in /proc/"$pid"/task/*/stat; do
+            case $(sed 's/.*) //' "$task" 2>/dev/null | cut -c1) in
+            T | t) ;;
+            *) state=running ;;
+            esac
+        done
+        [ "$state" = T ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
