@@ -31,19 +31,8 @@ gp2x=$(realpath "$1")
 host=$(realpath "$2")
 cache=$(realpath -m "${3:-build-gp2x/vm}")
 here=$(cd "$(dirname "$0")" && pwd)
-# QB_VM_KEEP=DIR keeps the runs' files there: a new folder, or one this stage made before (it
-# holds the mark below); any other folder is left alone
-keep_mark=.quellbrand-kernel-stage
-if [ -n "${QB_VM_KEEP:-}" ]; then
-    work=$(realpath -m "$QB_VM_KEEP")
-    if [ -e "$work" ] && [ ! -e "$work/$keep_mark" ] && [ -n "$(ls -A "$work" 2>/dev/null)" ]; then
-        echo "FAILED: QB_VM_KEEP=$work is a folder this stage did not make; not emptying it"
-        exit 1
-    fi
-    rm -rf "$work" && mkdir -p "$work" && touch "$work/$keep_mark"
-else
-    work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
-fi
+source "$here/gp2x/work_dir.sh"
+choose_work_dir
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
 began=$(date +%s)
@@ -224,8 +213,6 @@ boot() {
         { fail "$name: the guest's trace does not replay"; return; }
     python3 "$here/gp2x/screen_check.py" "$out" "$out/frames" "$bits" || fail "$name: the screen"
 }
-# QB_VM_BOOTS="NAME ..." runs only those boots
-wanted() { [ -z "${QB_VM_BOOTS:-}" ] || [[ " $QB_VM_BOOTS " == *" $1 "* ]]; }
 wanted whole-16 && boot whole-16 16 420 5 1 boot_measure=1
 # the sound card's driver unbound 6 s after the first frame (the demo's writes to /dev/dsp fail)
 # and bound again 4 s later; START ends it 20 s in

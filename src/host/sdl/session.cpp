@@ -135,7 +135,11 @@ void trace_frame(int64_t ns, int t, int clock) {
     traced.t = t;
     char line[trace_max_events * 16 + 64];
     const int n = trace_format(traced, line, sizeof line);
-    if (n > 0) std::fwrite(line, 1, (size_t)n, trace);
+    // line by line: a run cut short, or watched as it runs, has every frame shown so far
+    if (n > 0) {
+        std::fwrite(line, 1, (size_t)n, trace);
+        std::fflush(trace);
+    }
     traced.event_count = 0;
     traced.overflow = false;
 }

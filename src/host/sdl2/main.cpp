@@ -147,6 +147,9 @@ int main(int argc, char **argv) {
     demo_build_tables();
     // the demo's own handlers end it on SIGTERM, as Escape does
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // OpenGL ES first, as the handhelds' SDL has it: on KMS/DRM, Mesa's desktop OpenGL showed
+    // no picture; SDL_RENDER_DRIVER still chooses
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengles2");
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER);
     session_catch_stop_signals();
     session_choose_device_channels();
