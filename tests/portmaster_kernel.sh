@@ -98,7 +98,8 @@ program=$!
 # the screen is the demo's once its trace has a frame
 while [ ! -s /tmp/trace ] && kill -0 $program 2>/dev/null; do sleep 0.1; done
 echo DUMPS_START
-(sleep $boot_press; kill -USR1 $pad) &
+# no dump once START is on its way: the demo's end gives the screen back to the console
+(sleep $boot_press; echo DUMPS_STOP; sleep 0.1; kill -USR1 $pad) &
 wait $program
 echo "PROGRAM_EXIT=$?"
 echo DUMPS_STOP

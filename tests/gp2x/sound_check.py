@@ -14,8 +14,13 @@ other sample of the demo's stream must be there, in order and unchanged: a chang
 missing, or an insertion that is neither silence nor the stream's own sound fails. The recording
 may stop early (a button ended the demo) only with --early, where what the device held as it
 closed may be cut; else it must hold the whole stream. A recording in two channels (the device
-answered stereo) must hold the stream in both, the same.
-    sound_check.py RECORDED.raw REFERENCE.wav [--channels 1|2] [--early] [--log CONSOLE.log]
+answered stereo) must hold the stream in both, the same. With --short-ring the device's ring is
+shorter than a pause the host may give the emulator unseen (the hypervisor taking the machine, the
+monitor's lock held over a screen dump): the GP2X's ring holds 46 ms. There an underrun that
+loses nothing and inserts no more than the ring itself is allowed anywhere (the boot on the
+longer ring, with no stall, still allows none).
+    sound_check.py RECORDED.raw REFERENCE.wav [--channels 1|2] [--early] [--short-ring]
+                   [--log CONSOLE.log]
     sound_check.py --self-test REFERENCE.wav"""
 import array
 import re
@@ -29,6 +34,7 @@ CLOSING = 2 * 4096 * SAMPLE   # the device's buffers (two fragments) cut as it c
 SHORTEST = 32                 # samples: a shorter stretch found in the past proves nothing
 LOSS = 8192                   # samples of the stream an underrun may lose: two of the device's rings
 LOSSY_INSERT = 1024           # samples of silence or repeat an underrun that loses sound inserts
+SHORT_RING = 2048             # samples: the GP2X's ring (2 x 1024 frames)
 RATE = 44100
 # The window around a stall, in seconds of the recording. The console's lines reach the log a
 # little late (its RECORDING line, and so every place reckoned from it, by up to a few tens of
@@ -119,7 +125,7 @@ def near_stall(where, stalls):
     return any(s - STALL_BEFORE * RATE <= where <= s + STALL_AFTER * RATE for s in stalls)
 
 
-def check(cap, ref, early, stalls, quiet=False):
+def check(cap, ref, early, stalls, quiet=False, short_ring=False):
     """stalls: where in the recording (samples of cap) each logged stall began"""
     say = (lambda *a: None) if quiet else print
 
@@ -161,7 +167,8 @@ def check(cap, ref, early, stalls, quiet=False):
     for where, length, kind, lost, _ in events:
         say(f"underrun at sample {where}: {length} samples of {kind} inserted" +
             (f", {lost} samples of the stream lost where it was taken up again" if lost else ""))
-    unexplained = [e for e in events if not near_stall(e[4], stalls)]
+    unexplained = [e for e in events if not near_stall(e[4], stalls) and
+                   not (short_ring and e[3] == 0 and e[1] <= SHORT_RING)]
     if unexplained:
         return failed(f"{len(unexplained)} underruns with no stall logged near them (at stream sample"
                       f" {unexplained[0][0]} the first), stalls at {[round(s / RATE, 2) for s in stalls]} s")
@@ -183,7 +190,7 @@ def main():
         stale = ref[middle - 2 * WINDOW:middle]
         ring = ref[middle - 8192:middle]
         at_middle = [middle // SAMPLE]  # a stall logged where the underruns are
-        cases = [  # (what, recording, early, stalls, passes)
+        cases = [  # (what, recording, early, stalls, passes[, on a short ring])
             ("the stream itself", ref, False, at_middle, True),
             ("a buffer played again and silence, twice", ref[:middle] + stale + b"\0" * 3000 +
              ref[middle:2 * middle - 8000] + b"\0" * 512 + ref[2 * middle - 8000:], False,
@@ -214,10 +221,16 @@ def main():
              ref[middle:], False, [], False),
             ("the device's ring played again 3 s after the stall", ref[:middle] + 3 * ring +
              ref[middle:], False, [middle // SAMPLE - 3 * RATE], False),
+            ("on a short ring, 600 samples of repeat with no stall logged", ref[:middle] + ring[-1200:] +
+             ref[middle:], False, [], True, True),
+            ("on a short ring, a repeat with no stall logged that lost 24 samples", ref[:middle] +
+             ring[-3000:] + ref[middle + 48:], False, [], False, True),
+            ("on a short ring, a repeat longer than the ring with no stall logged", ref[:middle] + ring +
+             ref[middle:], False, [], False, True),
         ]
         bad = 0
-        for what, recording, early, stalls, passes in cases:
-            ok = check(recording, ref, early, stalls, quiet=True)[0]
+        for what, recording, early, stalls, passes, *short in cases:
+            ok = check(recording, ref, early, stalls, quiet=True, short_ring=bool(short))[0]
             print(f"the check {'passes' if ok else 'fails'} {what}")
             bad += ok != passes
         sys.exit(1 if bad else 0)
@@ -247,7 +260,7 @@ def main():
     ref = from_first_sound(wav_data(open(args[1], "rb").read()))
     if not cap:
         sys.exit("FAILED: the recording is silence")
-    sys.exit(0 if check(cap, ref, early, stalls)[0] else 1)
+    sys.exit(0 if check(cap, ref, early, stalls, short_ring="--short-ring" in args)[0] else 1)
 
 
 if __name__ == "__main__":
