@@ -38,7 +38,7 @@ if [ ! -f "$cache/.ready" ]; then
                grep -v '^[ <]' | sort -u |
                grep -vE '^(libelogind0|sysvinit-utils|lsb-base|x11-common|xkb-data)(:arm64)?$')
     rm -rf "$cache" && mkdir -p "$cache/deb"
-    (cd "$cache/deb" && apt-get download -qq "$kernel_package:arm64" $packages 2>&1 | grep -v unsandboxed) 
+    (cd "$cache/deb" && apt-get download -qq "$kernel_package:arm64" $packages 2>&1 | grep -v unsandboxed)
     ls "$cache"/deb/linux-image-*.deb >/dev/null 2>&1 || { echo "FAILED: the kernel does not download"; exit 1; }
     for deb in "$cache"/deb/*.deb; do
         case $deb in
