@@ -6,7 +6,8 @@
 # gamepad made in the guest with uinput. Two boots, START pressed on the pad some seconds after
 # the first frame: 640x480 and 720x720 (the picture twice its size, centred on black).
 # Each must end with status 0 on START; the recorded sound must be the offline capture's stream
-# sample for sample, no underrun allowed (sound_check.py); screen dumps every few seconds must each
+# sample for sample, no underrun allowed but near a pause the guest saw itself not run (sound_check.py,
+# pause_watch: the host may deschedule qemu); screen dumps every few seconds must each
 # be a frame the capture replays from the guest's trace, scaled as the host scales it and widened
 # from 5-6-5 as SDL 2 widens it (screen_check.py). The picture's pace in the guest and its offset
 # from the sound heard are reported, not checked: Mesa's software OpenGL ES on an emulated core is
@@ -68,6 +69,7 @@ while read -r module; do
     cp "$module" "$root/modules/" && basename "$module" >>"$root/modules/order"
 done <"$work/modules"
 aarch64-linux-gnu-gcc -static -O2 -Wall "$here/gp2x/dsp_record.c" -o "$root/bin/dsp_record" &&
+    aarch64-linux-gnu-gcc -static -O2 -Wall "$here/gp2x/pause_watch.c" -o "$root/bin/pause_watch" &&
     aarch64-linux-gnu-gcc -static -O2 -Wall "$here/portmaster/gamepad.c" -o "$root/bin/gamepad" ||
     { echo "FAILED: the guest's programs do not build"; exit 1; }
 cp "$build/src/quellbrand-sdl2" "$root/bin/quellbrand64"
@@ -77,6 +79,7 @@ mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 for m in $(cat /modules/order); do insmod /modules/$m || echo "MODULE_FAILED $m"; done
+pause_watch &
 for d in /dev/dri/card0 /dev/snd/pcmC0D0p /dev/adsp /dev/vda /dev/uinput; do
     i=0
     while [ ! -e $d ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
@@ -135,7 +138,7 @@ boot() {
         -append "console=ttyAMA0 rdinit=/init quiet panic=-1 boot_press=$press"
     local log=$out/console.log
     echo "== $name: $(($(date +%s) - start)) s from boot to power-off"
-    grep -E "DEVICES_READY|SCREEN|RECORD|PAD_READY|PRESSED|PROGRAM_EXIT|MODULE_FAILED|TIMEOUT|quellbrand" "$log"
+    grep -E "DEVICES_READY|SCREEN|RECORD|PAD_READY|PRESSED|PROGRAM_EXIT|MODULE_FAILED|TIMEOUT|PAUSED|quellbrand" "$log"
     grep -q "SCREEN ${width}x$height" "$log" || fail "$name: the screen is not ${width}x$height"
     grep -q "PRESSED START" "$log" && grep -q "PROGRAM_EXIT=0" "$log" ||
         fail "$name: START on the pad did not end the demo with status 0"
