@@ -36,9 +36,6 @@ cache=$(realpath -m "${3:-build-gp2x/vm}")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/gp2x/work_dir.sh"
 choose_work_dir
-failed=0
-fail() { echo "FAILED: $*"; failed=1; }
-began=$(date +%s)
 
 # Debian's current armmp kernel (its ABI number changes with updates: resolved, never named) and
 # armel's static busybox, once

@@ -6,8 +6,9 @@
 # gamepad made in the guest with uinput. Two boots, START pressed on the pad some seconds after
 # the first frame: 640x480 and 720x720 (the picture twice its size, centred on black).
 # Each must end with status 0 on START; the recorded sound must be the offline capture's stream
-# sample for sample, no underrun allowed but near a pause the guest saw itself not run (sound_check.py,
-# pause_watch: the host may deschedule qemu); screen dumps every few seconds must each
+# sample for sample, no underrun allowed (sound_check.py; the GP2X stage's witness of pauses is
+# not used here: in this guest of two processors a real-time task made the stream underrun as the
+# demo closed, 3 boots in 18); screen dumps every few seconds must each
 # be a frame the capture replays from the guest's trace, scaled as the host scales it and widened
 # from 5-6-5 as SDL 2 widens it (screen_check.py). The picture's pace in the guest and its offset
 # from the sound heard are reported, not checked: Mesa's software OpenGL ES on an emulated core is
@@ -21,9 +22,6 @@ cache=$(realpath -m "${3:-build-a64/vm}")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/gp2x/work_dir.sh"
 choose_work_dir
-failed=0
-fail() { echo "FAILED: $*"; failed=1; }
-began=$(date +%s)
 
 # Debian's current arm64 kernel (its ABI number changes with updates: resolved, never named) and
 # the guest's root: busybox, SDL 2 with its closure, ALSA's configuration and Mesa, once
@@ -69,7 +67,6 @@ while read -r module; do
     cp "$module" "$root/modules/" && basename "$module" >>"$root/modules/order"
 done <"$work/modules"
 aarch64-linux-gnu-gcc -static -O2 -Wall "$here/gp2x/dsp_record.c" -o "$root/bin/dsp_record" &&
-    aarch64-linux-gnu-gcc -static -O2 -Wall "$here/gp2x/pause_watch.c" -o "$root/bin/pause_watch" &&
     aarch64-linux-gnu-gcc -static -O2 -Wall "$here/portmaster/gamepad.c" -o "$root/bin/gamepad" ||
     { echo "FAILED: the guest's programs do not build"; exit 1; }
 cp "$build/src/quellbrand-sdl2" "$root/bin/quellbrand64"
@@ -79,7 +76,6 @@ mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 for m in $(cat /modules/order); do insmod /modules/$m || echo "MODULE_FAILED $m"; done
-pause_watch &
 for d in /dev/dri/card0 /dev/snd/pcmC0D0p /dev/adsp /dev/vda /dev/uinput; do
     i=0
     while [ ! -e $d ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
@@ -138,7 +134,7 @@ boot() {
         -append "console=ttyAMA0 rdinit=/init quiet panic=-1 boot_press=$press"
     local log=$out/console.log
     echo "== $name: $(($(date +%s) - start)) s from boot to power-off"
-    grep -E "DEVICES_READY|SCREEN|RECORD|PAD_READY|PRESSED|PROGRAM_EXIT|MODULE_FAILED|TIMEOUT|PAUSED|quellbrand" "$log"
+    grep -E "DEVICES_READY|SCREEN|RECORD|PAD_READY|PRESSED|PROGRAM_EXIT|MODULE_FAILED|TIMEOUT|quellbrand" "$log"
     grep -q "SCREEN ${width}x$height" "$log" || fail "$name: the screen is not ${width}x$height"
     grep -q "PRESSED START" "$log" && grep -q "PROGRAM_EXIT=0" "$log" ||
         fail "$name: START on the pad did not end the demo with status 0"

@@ -3,7 +3,7 @@
 sample for sample, both from their first sample that is not silence.
 
 When the emulator is stopped (vm.py's stalls, logged as "STALL from T s", or a pause the guest
-saw but nothing made on purpose, logged by pause_watch as "PAUSED for N ms on cpu C"), the sound device
+saw but nothing made on purpose, logged by pause_watch as "PAUSED for N ms"), the sound device
 underruns and the recording gets silence, or its ring played again, where the demo's stream has
 nothing: each such insertion is an underrun, listed and allowed only where it lies in the
 recording from STALL_BEFORE before a logged stall to STALL_AFTER after it; a boot with no stall
@@ -242,7 +242,7 @@ def main():
             m = re.search(r"STALL from ([0-9.]+) s", line)
             if m:
                 stall_times.append(float(m.group(1)))
-            m = re.match(r"\[ *([0-9.]+)\] PAUSED for ([0-9]+) ms on cpu", line)
+            m = re.match(r"\[ *([0-9.]+)\] PAUSED for ([0-9]+) ms", line)
             if m:  # logged as the guest ran again
                 stall_times.append(float(m.group(1)) - int(m.group(2)) / 1000)
             m = re.match(r"\[ *([0-9.]+)\] RECORDING", line)

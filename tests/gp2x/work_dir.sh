@@ -1,6 +1,12 @@
-# Shared by the kernel stages (sourced, not run): the runs' folder, in $work. QB_VM_KEEP=DIR keeps
-# the runs' files there: a new folder, or one a kernel stage made before (it holds the mark below);
-# any other folder is left alone. Otherwise a temporary folder, removed on exit.
+# Shared by the kernel stages (sourced, not run): their failures and start time, and the runs'
+# folder.
+failed=0
+began=$(date +%s)
+fail() { echo "FAILED: $*"; failed=1; }
+
+# The runs' folder, in $work. QB_VM_KEEP=DIR keeps the runs' files there: a new folder, or one a
+# kernel stage made before (it holds the mark below); any other folder is left alone. Otherwise a
+# temporary folder, removed on exit.
 choose_work_dir() {
     local mark=.quellbrand-kernel-stage
     if [ -n "${QB_VM_KEEP:-}" ]; then
