@@ -8,7 +8,7 @@
 # Each must end with status 0 on START; the recorded sound must be the offline capture's stream
 # sample for sample, no underrun allowed (sound_check.py; the GP2X stage's witness of pauses is
 # not used here: in this guest of two processors a real-time task made the stream underrun as the
-# demo closed, 3 boots in 18); screen dumps every few seconds must each
+# demo closed, 5 boots in 25); screen dumps every few seconds must each
 # be a frame the capture replays from the guest's trace, scaled as the host scales it and widened
 # from 5-6-5 as SDL 2 widens it (screen_check.py). The picture's pace in the guest and its offset
 # from the sound heard are reported, not checked: Mesa's software OpenGL ES on an emulated core is
